@@ -1,0 +1,410 @@
+#include "engine/fsm.h"
+#include "engine/statefactory.h"
+#include "engine/trace.h"
+#include "engine/transition.h"
+#include "engine/variantconv.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const QString kStartEvent = QStringLiteral("__start");
+
+// Splits "first:rest" without allocating for the common single-name path.
+void splitPath(const QString& path, QString& first, QString& rest)
+{
+    const qsizetype colon = path.indexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        first = path;
+        rest.clear();
+        return;
+    }
+    first = path.left(colon);
+    rest = path.mid(colon + 1);
+}
+
+QString quoted(const QString& s)
+{
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+} // namespace
+
+CFsm::CFsm(QObject* parent, const char* name, CStateFactory* factory, const QDomNode& element)
+    : CState(parent, name, element)
+{
+    build(factory, element);
+}
+
+CFsm::~CFsm()
+{
+    CFsm::reset();
+}
+
+void CFsm::reset()
+{
+    const auto states = std::exchange(m_states, {});
+    m_current = nullptr;
+    for (CState* s : states) {
+        disconnectState(s);
+        delete s;
+    }
+    setLeaveEvent(QString());
+    CState::reset();
+}
+
+CFsm* CFsm::parentFsm() const
+{
+    return qobject_cast<CFsm*>(parent());
+}
+
+QCoreApplication* CFsm::application() const
+{
+    return m_application ? m_application : CState::application();
+}
+
+CPropertyObject* CFsm::applicationProperties() const
+{
+    return m_applicationProperties ? m_applicationProperties : CState::applicationProperties();
+}
+
+void* CFsm::userData() const
+{
+    return m_userData ? m_userData : CState::userData();
+}
+
+QString CFsm::translationContext() const
+{
+    return m_fileName.isEmpty() ? objectName() : m_fileName;
+}
+
+void CFsm::setApplication(QCoreApplication* application)
+{
+    m_application = application;
+}
+
+void CFsm::setApplicationProperties(CPropertyObject* properties)
+{
+    m_applicationProperties = properties;
+}
+
+void CFsm::setUserData(void* data)
+{
+    m_userData = data;
+}
+
+void CFsm::enter()
+{
+    CTransition* start = transition(kStartEvent);
+    if (!start) {
+        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Start transition doesn't exist."));
+        return;
+    }
+    start->fire();
+}
+
+void CFsm::startInState(const QString& path)
+{
+    computeTotalWeight();
+    QString first, rest;
+    splitPath(path, first, rest);
+    CState* s = m_states.value(first);
+    if (!s) {
+        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Start state doesn't exist."));
+        return;
+    }
+    SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": start in state ") + quoted(first));
+    m_progress = 0.0;
+    emitStarted(this, s);
+    enterState(s, rest);
+}
+
+void CFsm::changeState(const QString& path)
+{
+    QString first, rest;
+    splitPath(path, first, rest);
+    if (m_current)
+        disconnectState(m_current);
+    CState* s = m_states.value(first);
+    if (!s) {
+        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! to-state doesn't exist."));
+        return;
+    }
+    SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": change state from ")
+                          + quoted(m_current ? m_current->objectName() : QString()) + QStringLiteral(" to ")
+                          + quoted(first) + QLatin1Char('.'));
+    emitStateChanged(this, m_current, s);
+    enterState(s, rest);
+}
+
+void CFsm::enterState(CState* s, const QString& rest)
+{
+    m_current = s;
+    s->setListener(this);
+    if (rest.isEmpty()) {
+        s->enter();
+        return;
+    }
+    if (CFsm* sub = qobject_cast<CFsm*>(s))
+        sub->startInState(rest);
+    else
+        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! State must be an FSM but isn't one."));
+}
+
+void CFsm::disconnectState(CState* s)
+{
+    if (s && s->listener() == this)
+        s->setListener(nullptr);
+}
+
+void CFsm::slot_stateFinished(CState* s, CTransition* t)
+{
+    if (s != m_current) {
+        emitFinished(s, t);
+        return;
+    }
+    if (!t) {
+        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Transition is not effective."));
+        return;
+    }
+    disconnectState(s);
+    m_progress += s->weight() * 100.0 / totalWeight();
+    emitFinished(s, t);
+    emitProgress(int(m_progress));
+    t->fire();
+}
+
+void CFsm::slot_stateProgress(int p)
+{
+    if (!m_current) {
+        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Current state not set."));
+        return;
+    }
+    emitProgress(int(m_progress + m_current->weight() * double(p) / totalWeight()));
+}
+
+void CFsm::slotChildFsmStarted(CFsm* fsm, CState* s)
+{
+    emitStarted(fsm, s);
+}
+
+void CFsm::slotChildFsmStateChanged(CFsm* fsm, CState* from, CState* to)
+{
+    emitStateChanged(fsm, from, to);
+}
+
+void CFsm::emitStarted(CFsm* fsm, CState* s)
+{
+    EmitGuard guard(this);
+    emit started(fsm, s);
+    if (CFsm* up = qobject_cast<CFsm*>(listener()))
+        up->slotChildFsmStarted(fsm, s);
+}
+
+void CFsm::emitStateChanged(CFsm* fsm, CState* from, CState* to)
+{
+    EmitGuard guard(this);
+    emit stateChanged(fsm, from, to);
+    if (CFsm* up = qobject_cast<CFsm*>(listener()))
+        up->slotChildFsmStateChanged(fsm, from, to);
+}
+
+void CFsm::finishOnExit(const QString& exitEvent)
+{
+    SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": finish on exit ") + quoted(exitEvent)
+                          + QLatin1Char('.'));
+    if (!hasEvent(exitEvent))
+        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Exit event does not exist."));
+    setLeaveEvent(exitEvent);
+    leaveState();
+}
+
+void CFsm::leaveState()
+{
+    leave();
+    m_progress = 100.0;
+    emitProgress(100);
+    CTransition* t = transition(leaveEvent());
+    // A back transition made for an FSM without parent FSM has no owner; the host only looks at
+    // it, so it must not outlive the event loop pass.
+    if (t && !t->parent())
+        t->deleteLater();
+    emitFinished(this, t);
+}
+
+void CFsm::leave()
+{
+    if (m_current) {
+        CState* s = m_current;
+        disconnectState(s);
+        s->leave();
+        m_current = nullptr;
+    }
+    if (Qt3::toBool(property("cleanStack")))
+        cleanPageStack();
+}
+
+bool CFsm::addState(CState* s)
+{
+    if (!s)
+        return false;
+    const QString name = s->objectName();
+    if (m_states.contains(name))
+        return false;
+    m_states.insert(name, s);
+    return true;
+}
+
+bool CFsm::hasState(const QString& name) const
+{
+    return m_states.contains(name);
+}
+
+bool CFsm::isUniqueState(CState* s) const
+{
+    int n = 0;
+    for (CState* held : m_states) {
+        if (held == s)
+            ++n;
+    }
+    return n == 1;
+}
+
+CState* CFsm::currentState() const
+{
+    return m_current;
+}
+
+CState* CFsm::state(const QString& name) const
+{
+    return m_states.value(name);
+}
+
+QStringList CFsm::stateNames() const
+{
+    return m_states.keys();
+}
+
+QList<CTransitionRecord> CFsm::transitionTable()
+{
+    QList<CTransitionRecord> table;
+    const auto own = transitions();
+    for (auto it = own.constBegin(); it != own.constEnd(); ++it) {
+        if (it.key() == kStartEvent)
+            table.append({QString(), it.key(), it.value()->target(), QStringLiteral("start")});
+    }
+    for (CState* s : std::as_const(m_states)) {
+        const auto map = s->transitions();
+        for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+            const bool exit = qobject_cast<CExitTransition*>(it.value()) != nullptr;
+            if (it.value()->parent() != this)
+                continue; // attached by the parent FSM to a nested FSM's exit event
+            table.append({s->objectName(), it.key(), it.value()->target(), exit ? QStringLiteral("exit") : QStringLiteral("state")});
+        }
+    }
+    return table;
+}
+
+int CFsm::totalWeight() const
+{
+    return m_totalWeight > 0 ? m_totalWeight : 1;
+}
+
+void CFsm::computeTotalWeight()
+{
+    qlonglong total = 0;
+    for (CState* s : std::as_const(m_states))
+        total += s->weight();
+    const QVariant iterate = property("iterateCount");
+    if (iterate.isValid())
+        total *= Qt3::toUInt(iterate);
+    m_totalWeight = total > 0 && total <= INT_MAX ? int(total) : (total > INT_MAX ? INT_MAX : 1);
+}
+
+QStringList CFsm::navigation() const
+{
+    return m_navigation;
+}
+
+// ---- page stack
+
+void CFsm::registerPage(const QString& path, int progress)
+{
+    if (CFsm* up = parentFsm()) {
+        up->registerPage(path, progress);
+        return;
+    }
+    if (!m_pageStack.isEmpty() && m_pageStack.last() == path)
+        return;
+    m_pageStack.append(path);
+    m_pageProgress.append(progress);
+    SFSM_TRACE("fsm", QStringLiteral("registerPage() Full page stack:\n") + m_pageStack.join(QLatin1Char('\n')));
+}
+
+void CFsm::registerCurrentPage()
+{
+    if (m_current)
+        registerPage(m_current->fullName(), int(m_progress));
+}
+
+void CFsm::unRegisterPage(const QString& path)
+{
+    if (CFsm* up = parentFsm()) {
+        up->unRegisterPage(path);
+    } else {
+        for (qsizetype i = m_pageStack.size() - 1; i >= 0; --i) {
+            if (m_pageStack.at(i) == path) {
+                m_pageStack.removeAt(i);
+                if (i < m_pageProgress.size())
+                    m_pageProgress.removeAt(i);
+            }
+        }
+    }
+    SFSM_TRACE("fsm", QStringLiteral("unRegisterPage() Full page stack:\n") + m_pageStack.join(QLatin1Char('\n')));
+}
+
+QString CFsm::topPage(bool pop)
+{
+    if (CFsm* up = parentFsm())
+        return up->topPage(pop);
+    if (m_pageStack.isEmpty())
+        return QString();
+    return pop ? m_pageStack.takeLast() : m_pageStack.last();
+}
+
+int CFsm::popPageProgress()
+{
+    if (CFsm* up = parentFsm())
+        return up->popPageProgress();
+    return m_pageProgress.isEmpty() ? 0 : m_pageProgress.takeLast();
+}
+
+void CFsm::cleanPageStack()
+{
+    for (CState* s : std::as_const(m_states))
+        unRegisterPage(s->fullName());
+}
+
+void CFsm::jumpBack()
+{
+    if (m_current)
+        unRegisterPage(m_current->fullName());
+    const QString target = topPage(false);
+    SFSM_TRACE("fsm", QStringLiteral("FSM ") + objectName() + QStringLiteral(": jump back to state ") + quoted(target));
+
+    const QString own = fullName();
+    const int d = int(own.count(QLatin1Char(':')));
+    bool here = false;
+    if (target.count(QLatin1Char(':')) > d) {
+        const QString head = target.section(QLatin1Char(':'), 0, d);
+        const QString step = target.section(QLatin1Char(':'), d + 1, d + 1);
+        here = head == own && m_states.contains(step);
+    }
+    if (here) {
+        topPage(true);
+        m_progress = popPageProgress();
+        changeState(target.section(QLatin1Char(':'), d + 1));
+    } else {
+        finishOnExit(QStringLiteral("pageBack"));
+    }
+}

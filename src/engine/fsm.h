@@ -1,0 +1,114 @@
+#pragma once
+#include "engine/state.h"
+
+class CStateFactory;
+
+// One attached transition as the host sees it.
+struct CTransitionRecord {
+    QString fromState;
+    QString event;
+    QString target;
+    QString kind; // "state", "exit" or "start"
+};
+
+// Runs a finite state machine: owns its states by name, starts in the state its entry
+// transition names, follows transitions as states finish, and leaves through an exit event,
+// behaving towards its own parent like any other state.
+class CFsm : public CState {
+    Q_OBJECT
+public:
+    CFsm(QObject* parent, const char* name, CStateFactory* factory, const QDomNode& element);
+    ~CFsm() override;
+
+    void reset() override;
+    QCoreApplication* application() const override;
+    CPropertyObject* applicationProperties() const override;
+    void* userData() const override;
+    void enter() override;
+    void leave() override;
+    QString translationContext() const override;
+
+    virtual void setApplication(QCoreApplication* application);
+    virtual void setApplicationProperties(CPropertyObject* properties);
+    virtual void setUserData(void* data);
+    virtual void finishOnExit(const QString& exitEvent);
+    virtual void startInState(const QString& path);
+    virtual void changeState(const QString& path);
+    virtual bool addState(CState* state);
+    virtual bool hasState(const QString& name) const;
+    virtual bool isUniqueState(CState* state) const;
+    virtual int attachTransition(const QString& from, const QString& event, CTransition* transition);
+    using CState::attachTransition;
+    virtual int addTransition(const QString& from, const QString& event, const QString& to, const QString& name,
+                              const QDomNode& element);
+    virtual int addExitTransition(const QString& from, const QString& event, const QString& exitEvent,
+                                  const QString& name, const QDomNode& element);
+    virtual int attachStartTransition(CTransition* transition);
+    virtual int addEntryTransition(const QString& startState, const QString& name, const QDomNode& element);
+    virtual CState* currentState() const;
+    virtual CState* state(const QString& name) const;
+    virtual QStringList stateNames() const;
+    virtual QList<CTransitionRecord> transitionTable();
+    virtual void jumpBack();
+    virtual void registerPage(const QString& path, int progress);
+    virtual void registerCurrentPage();
+    virtual void cleanPageStack();
+    virtual QStringList navigation() const;
+    virtual bool checkRequiredProperties();
+    virtual void emitStarted(CFsm* fsm, CState* state);
+    virtual void emitStateChanged(CFsm* fsm, CState* from, CState* to);
+    virtual void enterState(CState* state, const QString& rest);
+    virtual int totalWeight() const;
+    virtual void computeTotalWeight();
+    virtual void build(CStateFactory* factory, const QDomNode& element);
+    virtual void loadStates(const QDomNode& element, CStateFactory* factory);
+    virtual void loadTransitions(const QDomNode& element);
+    virtual CFsm* createSubFsm(const QString& name, CStateFactory* factory, const QString& fileName);
+    virtual bool loadFile(const QString& fileName, QDomElement& root);
+    virtual bool checkTransitions();
+    virtual QString transitionErrorText(int code) const;
+    virtual void unRegisterPage(const QString& path);
+    virtual int popPageProgress();
+    virtual QString topPage(bool pop);
+
+    QString fileName() const { return m_fileName; }
+    void setFileName(const QString& fileName) { m_fileName = fileName; }
+    const QMap<QString, CState*>& states() const { return m_states; }
+    const QStringList& pageStack() const { return m_pageStack; }
+    // The root FSM of the page stack: the outermost FSM above this one.
+    CFsm* parentFsm() const;
+
+    // Reads a definition file's whole text by the loader's rules (".xml" plain, otherwise
+    // scrambled; a missing ".xml" file falls back to the scrambled name). Used by hosts too.
+    static bool readDefinition(const QString& path, QString& text, QString& resolvedPath, QString& error);
+
+public slots:
+    void leaveState() override;
+    void slot_stateFinished(CState* state, CTransition* transition);
+    void slot_stateProgress(int progress);
+    void slotChildFsmStarted(CFsm* fsm, CState* state);
+    void slotChildFsmStateChanged(CFsm* fsm, CState* from, CState* to);
+
+signals:
+    void started(CFsm* fsm, CState* state);
+    void stateChanged(CFsm* fsm, CState* from, CState* to);
+
+protected:
+    int m_totalWeight = 1;
+
+private:
+    void disconnectState(CState* state);
+    QString definitionDirectory() const;
+
+    QMap<QString, CState*> m_states;
+    CState* m_current = nullptr;
+    QCoreApplication* m_application = nullptr;
+    CPropertyObject* m_applicationProperties = nullptr;
+    void* m_userData = nullptr;
+    QString m_fileName;
+    QStringList m_pageStack;
+    QList<int> m_pageProgress;
+    QStringList m_navigation;
+};
+
+Q_DECLARE_METATYPE(CFsm*)

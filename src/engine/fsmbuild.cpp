@@ -1,0 +1,372 @@
+// Building an FSM from its definition file: states, exit events, transitions and the checks.
+#include "engine/fsm.h"
+#include "engine/simplecodec.h"
+#include "engine/statefactory.h"
+#include "engine/trace.h"
+#include "engine/transition.h"
+#include "xml/domnode.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+
+const QString kStartEvent = QStringLiteral("__start");
+
+// Only elements whose grandparent is the "fsm" element count.
+QList<CDomNode> sectionElements(const QDomNode& root, const QString& path)
+{
+    QList<CDomNode> found = CDomNode(root).elementsByPath(path);
+    QList<CDomNode> out;
+    out.reserve(found.size());
+    for (const CDomNode& n : found) {
+        if (n.parentNode().parentNode() == root)
+            out.append(n);
+    }
+    return out;
+}
+
+QString firstSection(const QString& path)
+{
+    const qsizetype colon = path.indexOf(QLatin1Char(':'));
+    return colon < 0 ? path : path.left(colon);
+}
+
+} // namespace
+
+void CFsm::build(CStateFactory* factory, const QDomNode& element)
+{
+    loadStates(element, factory);
+    for (const CDomNode& e : sectionElements(element, QStringLiteral("events/event")))
+        addEvents(QStringList {e.toElement().attribute(QStringLiteral("name"))});
+    loadTransitions(element);
+    if (!CState::transitions().contains(kStartEvent)) {
+        SFSM_TRACE("fsm", QStringLiteral("  ! Error ! No start transition set."));
+        errors() += QStringLiteral("FSM %1: No start transition set.\n").arg(objectName());
+    }
+    checkTransitions();
+}
+
+void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
+{
+    for (const CDomNode& node : sectionElements(element, QStringLiteral("states/state"))) {
+        const QDomElement e = node.toElement();
+        const QString name = e.attribute(QStringLiteral("name"));
+        const QString weight = e.attribute(QStringLiteral("weight"));
+        const QString type = e.attribute(QStringLiteral("type"));
+        const QString file = e.attribute(QStringLiteral("file"));
+        QString navigation = e.attribute(QStringLiteral("navigation"));
+
+        CState* s = nullptr;
+        if (!file.isEmpty()) {
+            if (CFsm* sub = createSubFsm(name, factory, file)) {
+                sub->setFileName(file);
+                sub->configure(e, name);
+                s = sub;
+            }
+        } else if (!type.isEmpty()) {
+            if (factory)
+                s = factory->createState(type, e, this, name);
+        } else {
+            errors() += QStringLiteral("FSM %1: Undefined state; No type or filename specified.\n").arg(objectName());
+            continue;
+        }
+        if (!s) {
+            errors() += QStringLiteral("FSM %1: State %2 could not be created.\n").arg(objectName(), name);
+            continue;
+        }
+        s->setWeight(weight.toInt());
+        if (!navigation.isEmpty()) {
+            if (navigation.startsWith(QLatin1String("tr(")))
+                navigation = translateDefinitionText(name, navigation.mid(3, navigation.size() - 4));
+            m_navigation.append(name + QLatin1Char(';') + navigation + QLatin1Char(';') + weight);
+        }
+        if (!s->errors().isEmpty())
+            errors() += s->errors();
+        if (!addState(s))
+            errors() += QStringLiteral("FSM %1: A state with name %2 already exists.\n").arg(objectName(), name);
+    }
+}
+
+void CFsm::loadTransitions(const QDomNode& element)
+{
+    for (const CDomNode& node : sectionElements(element, QStringLiteral("transitions/transition"))) {
+        const QDomElement e = node.toElement();
+        const QString from = e.attribute(QStringLiteral("fromstate"));
+        const QString to = e.attribute(QStringLiteral("tostate"));
+        const QString toExit = e.attribute(QStringLiteral("toexit"));
+        const QString start = e.attribute(QStringLiteral("startstate"));
+        const QString event = e.attribute(QStringLiteral("event"));
+        const QString name = e.attribute(QStringLiteral("name"));
+
+        QString message;
+        if (!to.isEmpty()) {
+            const int code = addTransition(from, event, to, name, e);
+            if (code != 0)
+                message = QStringLiteral("Failed adding transition for FSM %1: from state %2 to state %3 on event %4: %5\n")
+                              .arg(objectName(), from, to, event, transitionErrorText(code));
+        } else if (!toExit.isEmpty()) {
+            const int code = addExitTransition(from, event, toExit, name, e);
+            if (code != 0)
+                message = QStringLiteral("Failed adding transition for FSM %1: from state %2 to exit %3 on event %4: %5\n")
+                              .arg(objectName(), from, toExit, event, transitionErrorText(code));
+        } else if (!start.isEmpty()) {
+            const int code = addEntryTransition(start, name, e);
+            if (code != 0)
+                message = QStringLiteral("Failed adding entry transition for FSM %1 to start in state %2: %3\n")
+                              .arg(objectName(), start, transitionErrorText(code));
+        } else {
+            message = QStringLiteral("Invalid transition attributes in FSM %1\n").arg(objectName());
+        }
+        if (!message.isEmpty()) {
+            SFSM_TRACE("fsm", QStringLiteral("  ! Error ! Adding transition failed."));
+            errors() += message;
+        }
+    }
+}
+
+int CFsm::attachTransition(const QString& from, const QString& event, CTransition* t)
+{
+    const QString mapErrors = t->propertyMapErrors();
+    if (!mapErrors.isEmpty()) {
+        errors() += mapErrors;
+        return 1;
+    }
+    CState* s = state(from);
+    if (!s)
+        return 2;
+    if (!s->hasEvent(event))
+        return 7;
+    if (s->hasTransition(event))
+        return 6;
+    s->attachTransition(t, event);
+    t->announceSuppliedProperties();
+    return 0;
+}
+
+int CFsm::addTransition(const QString& from, const QString& event, const QString& to, const QString& name,
+                        const QDomNode& element)
+{
+    // A target may be a path into a nested FSM; its first name must be a state here.
+    if (!hasState(firstSection(to)))
+        return 3;
+    const QByteArray latin1 = name.toLatin1();
+    auto* t = new CTransition(this, latin1.constData(), from, to, element);
+    return attachTransition(from, event, t);
+}
+
+int CFsm::addExitTransition(const QString& from, const QString& event, const QString& exitEvent, const QString& name,
+                            const QDomNode& element)
+{
+    CState* s = state(from);
+    if (!s)
+        return 2;
+    if (!s->hasEvent(event))
+        return 7;
+    if (s->hasTransition(event))
+        return 6;
+    if (!hasEvent(exitEvent))
+        return 5;
+    const QByteArray latin1 = name.toLatin1();
+    auto* t = new CExitTransition(this, latin1.constData(), from, exitEvent, element);
+    const QString mapErrors = t->propertyMapErrors();
+    if (!mapErrors.isEmpty()) {
+        errors() += mapErrors;
+        return 1;
+    }
+    s->attachTransition(t, event);
+    t->announceSuppliedProperties();
+    return 0;
+}
+
+int CFsm::attachStartTransition(CTransition* t)
+{
+    const QString mapErrors = t->propertyMapErrors();
+    if (!mapErrors.isEmpty()) {
+        errors() += mapErrors;
+        return 1;
+    }
+    // The replaced entry transition must not linger in the map or leak.
+    CTransition* previous = CState::transitions().value(kStartEvent);
+    CState::attachTransition(t, kStartEvent);
+    if (previous && previous != t)
+        delete previous;
+    t->announceSuppliedProperties();
+    return 0;
+}
+
+int CFsm::addEntryTransition(const QString& startState, const QString& name, const QDomNode& element)
+{
+    if (!hasState(firstSection(startState)))
+        return 4;
+    const QByteArray latin1 = name.toLatin1();
+    return attachStartTransition(new CEntryTransition(this, latin1.constData(), startState, element));
+}
+
+QString CFsm::transitionErrorText(int code) const
+{
+    switch (code) {
+    case 0:
+        return QString();
+    case 1:
+        return QStringLiteral("Transition is invalid.");
+    case 2:
+        return QStringLiteral("From-state doesn't exist.");
+    case 3:
+        return QStringLiteral("To-state doesn't exist.");
+    case 4:
+        return QStringLiteral("Entry state doesn't exist.");
+    case 5:
+        return QStringLiteral("Exit event doesn't exist.");
+    case 6:
+        return QStringLiteral("A transition is already connected to the event.");
+    case 7:
+        return QStringLiteral("Event doesn't exist in from-state.");
+    default:
+        return QStringLiteral("Undefined error.");
+    }
+}
+
+CFsm* CFsm::createSubFsm(const QString& name, CStateFactory* factory, const QString& fileName)
+{
+    QDomElement root;
+    if (!loadFile(fileName, root))
+        return nullptr;
+    QString type = root.attribute(QStringLiteral("type"));
+    if (type.isEmpty())
+        type = QStringLiteral("fsm");
+    CState* created = factory ? factory->createState(type, root, this, name) : nullptr;
+    CFsm* sub = qobject_cast<CFsm*>(created);
+    if (!sub) {
+        delete created;
+        errors() += QStringLiteral("Couldn't create FSM '%1'.\n").arg(fileName);
+        return nullptr;
+    }
+    sub->setFileName(fileName);
+    sub->configure(root, sub->translationContext());
+    return sub;
+}
+
+QString CFsm::definitionDirectory() const
+{
+    CPropertyObject* app = applicationProperties();
+    if (!app)
+        return QString();
+    return app->property("applicationPath").toString() + QLatin1Char('/') + app->property("xmlPath").toString()
+           + QLatin1Char('/');
+}
+
+bool CFsm::readDefinition(const QString& requested, QString& text, QString& resolvedPath, QString& error)
+{
+    bool scrambled = !requested.endsWith(QLatin1String(".xml"));
+    QString path = requested;
+    if (!QFileInfo::exists(path)) {
+        scrambled = true;
+        const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        if (dot >= 0 && dot > slash)
+            path.truncate(dot);
+    }
+    resolvedPath = path;
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("open");
+        return false;
+    }
+    if (scrambled) {
+        if (file.size() > CSimpleCodec::kMaxDecodedSize) {
+            error = QStringLiteral("the scrambled file is too large");
+            return false;
+        }
+        QString why;
+        text = CSimpleCodec().decode(file.readAll(), &why);
+        if (text.isNull()) {
+            error = why;
+            return false;
+        }
+    } else {
+        QTextStream in(&file);
+        text = in.readAll();
+    }
+    return true;
+}
+
+bool CFsm::loadFile(const QString& fileName, QDomElement& root)
+{
+    const QString requested = definitionDirectory() + fileName;
+    QString text, path, why;
+    if (!readDefinition(requested, text, path, why)) {
+        if (why == QLatin1String("open")) {
+            SFSM_TRACE("fsm", QStringLiteral("Could not open file ") + path);
+            errors() += QStringLiteral("File %1 could not be opened.\n").arg(path);
+        } else {
+            // A damaged scrambled file reads as a parse failure of its text.
+            const QString message = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(0).arg(0).arg(why, path);
+            SFSM_TRACE("fsm", message);
+            errors() += message + QLatin1Char('\n');
+        }
+        return false;
+    }
+    QDomDocument doc;
+    QString parseError;
+    int errorLine = 0;
+    int errorColumn = 0;
+    if (!doc.setContent(text, false, &parseError, &errorLine, &errorColumn)) {
+        const QString message = QStringLiteral("Error parsing %4 on line %1, column %2: %3")
+                                    .arg(errorLine)
+                                    .arg(errorColumn)
+                                    .arg(parseError, path);
+        SFSM_TRACE("fsm", message);
+        errors() += message + QLatin1Char('\n');
+        return false;
+    }
+    root = doc.firstChildElement(QStringLiteral("fsm"));
+    if (root.isNull()) {
+        SFSM_TRACE("fsm", QStringLiteral("XML root node is non existent."));
+        errors() += QStringLiteral("XML root node is non existent.\n");
+        return false;
+    }
+    return true;
+}
+
+bool CFsm::checkTransitions()
+{
+    bool ok = true;
+    for (CState* s : std::as_const(m_states)) {
+        const QStringList events = s->events();
+        for (const QString& event : events) {
+            if (s->hasTransition(event))
+                continue;
+            const QString message = QStringLiteral("State %1 has no transition attached to event %2.").arg(s->objectName(), event);
+            SFSM_TRACE("fsm", QStringLiteral("! ") + message);
+            errors() += message + QLatin1Char('\n');
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+bool CFsm::checkRequiredProperties()
+{
+    bool ok = true;
+    for (CState* s : std::as_const(m_states)) {
+        const QStringList required = s->requiredProperties();
+        for (const QString& name : required) {
+            if (s->suppliedProperties().contains(name) || s->hasProperty(name.toLatin1().constData()))
+                continue;
+            const QString message = QStringLiteral("PFC check failed for required property '%1' of state '%2' in FSM '%3'.")
+                                        .arg(name, s->objectName(), objectName());
+            SFSM_TRACE("fsm", QStringLiteral("! ") + message);
+            errors() += message + QLatin1Char('\n');
+            ok = false;
+        }
+        if (CFsm* sub = qobject_cast<CFsm*>(s)) {
+            if (!sub->checkRequiredProperties()) {
+                errors() += sub->errors();
+                ok = false;
+            }
+        }
+    }
+    return ok;
+}

@@ -1,0 +1,68 @@
+#include "platform/platform.h"
+
+#include <QMutex>
+#include <QSettings>
+#include <memory>
+#include <vector>
+
+namespace Platform {
+namespace {
+
+struct ProfileStore {
+    QMutex lock;
+    bool loaded = false;
+    std::unique_ptr<QSettings> settings;
+    std::vector<void (*)()> dropCaches;
+};
+
+ProfileStore& store()
+{
+    static ProfileStore s;
+    return s;
+}
+
+} // namespace
+
+QSettings* profile()
+{
+    ProfileStore& s = store();
+    QMutexLocker locker(&s.lock);
+    if (!s.loaded) {
+        s.loaded = true;
+        const QString file = qEnvironmentVariable("SETUPFSM_PROFILE");
+        if (!file.isEmpty())
+            s.settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    }
+    return s.settings.get();
+}
+
+QVariant profileValue(const QString& key)
+{
+    QSettings* p = profile();
+    if (!p)
+        return QVariant();
+    return p->value(key);
+}
+
+void reloadProfile()
+{
+    std::vector<void (*)()> drops;
+    {
+        ProfileStore& s = store();
+        QMutexLocker locker(&s.lock);
+        s.loaded = false;
+        s.settings.reset();
+        drops = s.dropCaches;
+    }
+    for (auto drop : drops)
+        drop();
+}
+
+void onProfileReload(void (*dropCache)())
+{
+    ProfileStore& s = store();
+    QMutexLocker locker(&s.lock);
+    s.dropCaches.push_back(dropCache);
+}
+
+} // namespace Platform

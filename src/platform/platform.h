@@ -1,0 +1,25 @@
+#pragma once
+// The operating-system services that the state types use sit behind this layer. The Linux
+// backend gives real answers for this machine; an emulation profile (an INI file named by
+// SETUPFSM_PROFILE) overrides what a script sees, so flows written for Windows run in tests.
+#include <QString>
+#include <QVariant>
+
+class QSettings;
+
+namespace Platform {
+
+// The emulation profile, or null when none is configured. Owned by the platform layer.
+QSettings* profile();
+
+// A key of the profile ("group/key"), or an invalid variant when no profile sets it.
+QVariant profileValue(const QString& key);
+
+// Forgets the cached profile and everything derived from it; the next call reads
+// SETUPFSM_PROFILE again. Meant for hosts that switch profiles and for tests.
+void reloadProfile();
+
+// Registers a function that drops a cache derived from the profile; reloadProfile() calls it.
+void onProfileReload(void (*dropCache)());
+
+} // namespace Platform

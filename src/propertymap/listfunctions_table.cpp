@@ -1,0 +1,6 @@
+#include "propertymap/functiontable.h"
+
+void addListFunctions(CFunctionTable& table)
+{
+    Q_UNUSED(table);
+}

@@ -1,0 +1,6 @@
+#include "propertymap/functiontable.h"
+
+void addScalarFunctions(CFunctionTable& table)
+{
+    Q_UNUSED(table);
+}

@@ -1,0 +1,7 @@
+#include "plugin/registertypes.h"
+#include "engine/statefactory.h"
+
+void registerXmlTypes(CStateFactory* factory)
+{
+    Q_UNUSED(factory);
+}
