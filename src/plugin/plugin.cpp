@@ -13,6 +13,7 @@ extern "C" CStateFactory* createFactory(CStateFactory* fallback)
     registerEngineTypes(factory);
     registerPropertyMapTypes(factory);
     registerSystemTypes(factory);
+    registerCopyTypes(factory);
     registerXmlTypes(factory);
     registerNetTypes(factory);
     return factory;

@@ -5,5 +5,6 @@ class CStateFactory;
 void registerEngineTypes(CStateFactory* factory);
 void registerPropertyMapTypes(CStateFactory* factory);
 void registerSystemTypes(CStateFactory* factory);
+void registerCopyTypes(CStateFactory* factory);
 void registerXmlTypes(CStateFactory* factory);
 void registerNetTypes(CStateFactory* factory);

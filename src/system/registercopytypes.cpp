@@ -1,0 +1,7 @@
+#include "plugin/registertypes.h"
+#include "engine/statefactory.h"
+
+void registerCopyTypes(CStateFactory* factory)
+{
+    Q_UNUSED(factory);
+}
