@@ -111,4 +111,21 @@ private:
     QStringList m_navigation;
 };
 
+// A host that builds its top FSM through a factory has no FSM to hang its application
+// properties on until the build is over, yet nested definition files are found relative to
+// them. While a scope is alive on this thread, FSMs without application properties of their
+// own use the scope's.
+class CFsmBuildScope {
+public:
+    explicit CFsmBuildScope(CPropertyObject* applicationProperties);
+    ~CFsmBuildScope();
+    CFsmBuildScope(const CFsmBuildScope&) = delete;
+    CFsmBuildScope& operator=(const CFsmBuildScope&) = delete;
+
+    static CPropertyObject* current();
+
+private:
+    CPropertyObject* m_previous;
+};
+
 Q_DECLARE_METATYPE(CFsm*)

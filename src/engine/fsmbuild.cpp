@@ -248,9 +248,31 @@ CFsm* CFsm::createSubFsm(const QString& name, CStateFactory* factory, const QStr
     return sub;
 }
 
+namespace {
+thread_local CPropertyObject* t_buildScopeProperties = nullptr;
+}
+
+CFsmBuildScope::CFsmBuildScope(CPropertyObject* applicationProperties)
+    : m_previous(t_buildScopeProperties)
+{
+    t_buildScopeProperties = applicationProperties;
+}
+
+CFsmBuildScope::~CFsmBuildScope()
+{
+    t_buildScopeProperties = m_previous;
+}
+
+CPropertyObject* CFsmBuildScope::current()
+{
+    return t_buildScopeProperties;
+}
+
 QString CFsm::definitionDirectory() const
 {
     CPropertyObject* app = applicationProperties();
+    if (!app)
+        app = CFsmBuildScope::current();
     if (!app)
         return QString();
     return app->property("applicationPath").toString() + QLatin1Char('/') + app->property("xmlPath").toString()
