@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: MIT
+#include "actions/action.h"
+#include "engine/state.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+// The worker thread only runs the job of its action.
+class CThreadedAction::Worker : public QThread {
+public:
+    explicit Worker(CThreadedAction* action) : m_action(action) {}
+
+protected:
+    void run() override { m_action->runJob(); }
+
+private:
+    CThreadedAction* m_action;
+};
+
+// The end (1001) or a progress change (1002) of a job. It names the job's generation, and a
+// progress change carries its values, because by the time the event is delivered the job may
+// have moved on or been abandoned.
+class CThreadedAction::JobEvent : public QEvent {
+public:
+    JobEvent(QEvent::Type type, quint64 generation, int progress = 0, int totalSteps = 0)
+        : QEvent(type), generation(generation), progress(progress), totalSteps(totalSteps)
+    {
+    }
+
+    const quint64 generation;
+    const int progress;
+    const int totalSteps;
+};
+
+CThreadedAction::CThreadedAction(QObject* parent, const char* name)
+    : CAsyncAction(parent, name)
+    , m_worker(new Worker(this))
+{
+}
+
+CThreadedAction::CThreadedAction(QObject* parent, const char* name, const QDomNode& element)
+    : CAsyncAction(parent, name, element)
+    , m_worker(new Worker(this))
+{
+}
+
+CThreadedAction::~CThreadedAction()
+{
+    CThreadedAction::stopAndWait();
+    delete m_worker;
+}
+
+void CThreadedAction::stopAndWait()
+{
+    if (!m_worker->isRunning())
+        return;
+    m_stop.store(true, std::memory_order_release);
+    m_worker->wait();
+}
+
+void CThreadedAction::start()
+{
+    if (m_busy) {
+        m_startPending = true;
+        return;
+    }
+    startNow();
+}
+
+void CThreadedAction::startNow()
+{
+    m_startPending = false;
+    m_stop.store(false, std::memory_order_release);
+    m_jobGeneration = ++m_generation;
+    m_busy = true;
+    m_worker->start();
+}
+
+void CThreadedAction::abort()
+{
+    m_startPending = false;
+    if (m_busy)
+        m_stop.store(true, std::memory_order_release);
+    // Whatever the job still posts belongs to a closed generation from now on.
+    ++m_generation;
+}
+
+bool CThreadedAction::isBusy() const
+{
+    return m_busy;
+}
+
+void CThreadedAction::whenIdle(std::function<void()> f)
+{
+    if (!m_busy) {
+        m_whenIdle = nullptr;
+        if (f)
+            f();
+        return;
+    }
+    m_whenIdle = std::move(f);
+}
+
+void CThreadedAction::setProgress(int p)
+{
+    const int value = storeProgress(p);
+    QCoreApplication::postEvent(this, new JobEvent(kActionProgressEvent, m_jobGeneration, value, totalSteps()));
+}
+
+void CThreadedAction::runJob()
+{
+    const QString name = objectName();
+    qDebug("%s", qPrintable(QStringLiteral("[THREAD] Action = %1.\n").arg(name)));
+    qDebug("%s", qPrintable(QStringLiteral("[THREAD] ThreadId = %1.\n")
+                                .arg(quintptr(QThread::currentThreadId()))));
+    setResult(doAction());
+    QCoreApplication::postEvent(this, new JobEvent(kStateFinishedEvent, m_jobGeneration));
+}
+
+bool CThreadedAction::event(QEvent* e)
+{
+    if (e->type() == kStateFinishedEvent) {
+        finishJob(static_cast<JobEvent*>(e)->generation);
+        return true;
+    }
+    if (e->type() == kActionProgressEvent) {
+        const auto* job = static_cast<JobEvent*>(e);
+        if (job->generation == m_generation)
+            emitProgress(job->progress, job->totalSteps);
+        return true;
+    }
+    return CAsyncAction::event(e);
+}
+
+void CThreadedAction::finishJob(quint64 generation)
+{
+    // The job posts its end as its last step, so this wait is short.
+    m_worker->wait();
+    m_busy = false;
+    if (generation == m_generation)
+        emitFinished(result());
+    if (m_busy)
+        return; // a slot started the next job already
+    if (m_startPending) {
+        startNow();
+        return;
+    }
+    if (m_whenIdle) {
+        std::function<void()> f = std::move(m_whenIdle);
+        m_whenIdle = nullptr;
+        f();
+    }
+}
