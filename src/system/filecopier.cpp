@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+#include "system/filecopier.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Errors with which the kernel declines to copy between these two descriptors (other file
+// system types, not regular files, old kernels); plain reads and writes still work then.
+bool kernelCopyDeclined(int error)
+{
+    return error == EXDEV || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    // Closes now and reports the outcome: a delayed write error may only show up here.
+    int close()
+    {
+        const int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
+
+private:
+    int m_fd;
+};
+
+// Whether `done` bytes complete a file whose size was `size` when it was opened. Files that
+// report no size (such as those of /proc) are read to their end instead.
+bool complete(qint64 done, qint64 size)
+{
+    return size > 0 && done >= size;
+}
+
+} // namespace
+
+CFileCopier::CFileCopier(StopQuery stopRequested) : m_stop(std::move(stopRequested)) {}
+
+CFileCopier::~CFileCopier() = default;
+
+CFileCopier::Code CFileCopier::copy(const QString& source, const QString& destination)
+{
+    m_lastError = 0;
+    const QByteArray src = QFile::encodeName(source);
+    const QByteArray dst = QFile::encodeName(destination);
+
+    Descriptor in(::open(src.constData(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) {
+        m_lastError = errno;
+        return (errno == ENOENT || errno == ENOTDIR) ? SourceMissing : SourceNotReadable;
+    }
+    struct stat inStat;
+    if (::fstat(in.get(), &inStat) != 0 || S_ISDIR(inStat.st_mode)) {
+        m_lastError = S_ISDIR(inStat.st_mode) ? EISDIR : errno;
+        return SourceNotReadable;
+    }
+
+    // Opened without truncation first: when the destination is the source itself (the same
+    // folder on both sides, or a link to it), truncating would destroy the only copy.
+    Descriptor out(::open(dst.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    if (out.get() < 0) {
+        m_lastError = errno;
+        return DestinationNotWritable;
+    }
+    struct stat outStat;
+    if (::fstat(out.get(), &outStat) != 0) {
+        m_lastError = errno;
+        return DestinationNotWritable;
+    }
+    if (outStat.st_dev == inStat.st_dev && outStat.st_ino == inStat.st_ino)
+        return Copied;
+    if (outStat.st_size > 0 && ::ftruncate(out.get(), 0) != 0) {
+        m_lastError = errno;
+        return DestinationNotWritable;
+    }
+
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    const qint64 size = inStat.st_size;
+    qint64 done = 0;
+    Step step = m_kernelCopy ? copyInKernel(in.get(), out.get(), size, done) : Step::Fallback;
+    if (step == Step::Fallback)
+        step = copyThroughBuffer(in.get(), out.get(), size, done);
+
+    Code code = Copied;
+    switch (step) {
+    case Step::Done:
+    case Step::Fallback:
+        break;
+    case Step::ReadFailed:
+        code = SourceNotReadable;
+        break;
+    case Step::WriteFailed:
+        code = WriteFailed;
+        break;
+    case Step::Stopped:
+        code = Stopped;
+        break;
+    }
+    if (out.close() != 0 && code == Copied) {
+        m_lastError = errno;
+        code = WriteFailed;
+    }
+    if (code != Copied)
+        ::unlink(dst.constData());
+    return code;
+}
+
+CFileCopier::Step CFileCopier::copyInKernel(int in, int out, qint64 size, qint64& done)
+{
+    while (!complete(done, size)) {
+        if (stopRequested())
+            return Step::Stopped;
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(kKernelChunk), 0);
+        if (n > 0) {
+            done += n;
+            if (m_chunkProgress)
+                m_chunkProgress(done, size);
+            continue;
+        }
+        if (n == 0)
+            // Some files claim to be empty to the kernel copy but are not; reading decides.
+            return done == 0 ? Step::Fallback : Step::Done;
+        if (errno == EINTR)
+            continue;
+        // Both file offsets have moved by what was copied, so reading on is seamless.
+        if (kernelCopyDeclined(errno))
+            return Step::Fallback;
+        m_lastError = errno;
+        return Step::WriteFailed;
+    }
+    return Step::Done;
+}
+
+CFileCopier::Step CFileCopier::copyThroughBuffer(int in, int out, qint64 size, qint64& done)
+{
+    if (!m_buffer)
+        m_buffer.reset(new char[kBufferSize]);
+    char* const buffer = m_buffer.get();
+    while (!complete(done, size)) {
+        if (stopRequested())
+            return Step::Stopped;
+        const ssize_t n = ::read(in, buffer, size_t(kBufferSize));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_lastError = errno;
+            return Step::ReadFailed;
+        }
+        if (n == 0)
+            return Step::Done;
+        for (ssize_t written = 0; written < n;) {
+            const ssize_t w = ::write(out, buffer + written, size_t(n - written));
+            if (w > 0) {
+                written += w;
+                continue;
+            }
+            if (w < 0 && errno == EINTR)
+                continue;
+            m_lastError = w < 0 ? errno : ENOSPC;
+            return Step::WriteFailed;
+        }
+        done += n;
+        if (m_chunkProgress)
+            m_chunkProgress(done, size);
+    }
+    return Step::Done;
+}
