@@ -1,4 +1,5 @@
 #include "engine/object.h"
+#include "engine/variantconv.h"
 
 #include <QMetaProperty>
 
@@ -224,10 +225,10 @@ QStringList CPropertyObject::config()
     const QMetaObject* mo = metaObject();
     for (int i = 0; i < mo->propertyCount(); ++i) {
         const QMetaProperty p = mo->property(i);
-        out.append(QString::fromLatin1(p.name()) + QLatin1Char('=') + p.read(this).toString());
+        out.append(QString::fromLatin1(p.name()) + QLatin1Char('=') + Qt3::toString(p.read(this)));
     }
     for (auto it = m_values.constBegin(); it != m_values.constEnd(); ++it)
-        out.append(it.key() + QLatin1Char('=') + it.value().toString());
+        out.append(it.key() + QLatin1Char('=') + Qt3::toString(it.value()));
     return out;
 }
 
