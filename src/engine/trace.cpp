@@ -33,6 +33,7 @@ QAtomicInt g_generation {1};
 QHash<QByteArray, bool> g_decisions; // guarded by g_settingsLock
 Sink g_sink;
 bool g_stderr = true;
+QTime (*g_clock)() = nullptr;
 
 void loadSettingsLocked()
 {
@@ -80,7 +81,7 @@ bool decide(const QByteArray& padded)
 
 QByteArray timestampPrefix()
 {
-    const QTime t = QTime::currentTime();
+    const QTime t = g_clock ? g_clock() : QTime::currentTime();
     char buf[32];
     std::snprintf(buf, sizeof buf, "%2d:%2d:%2d.%3d ", t.hour(), t.minute(), t.second(), t.msec());
     return QByteArray(buf);
@@ -242,6 +243,12 @@ void setStderrEnabled(bool on)
 {
     QMutexLocker locker(&g_traceLock);
     g_stderr = on;
+}
+
+void setClockForTesting(QTime (*clock)())
+{
+    QMutexLocker locker(&g_traceLock);
+    g_clock = clock;
 }
 
 void resetForTesting()

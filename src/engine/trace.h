@@ -4,6 +4,7 @@
 // (through SFSM_TRACE) before they compose their message.
 #include <QAtomicInt>
 #include <QString>
+#include <QTime>
 #include <functional>
 
 namespace Trace {
@@ -33,6 +34,9 @@ void setSink(Sink sink);
 
 // Whether standard error receives the trace (on by default).
 void setStderrEnabled(bool on);
+
+// Replaces the clock of the time stamps (null: the local time), so tests can pin the format.
+void setClockForTesting(QTime (*clock)());
 
 // Forgets the filter decisions, so filters changed at run time take effect. Tests use it.
 void resetForTesting();
