@@ -192,9 +192,10 @@ void line(const char* category, const QString& message)
 {
     if (!enabled(category))
         return;
+    // Every message is ended with a line feed, so one that already ends with one takes the
+    // multi-line form.
     QByteArray text = message.toLatin1();
-    if (!text.endsWith('\n'))
-        text += '\n';
+    text += '\n';
     lock();
     header(category);
     write(text);

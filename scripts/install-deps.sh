@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what building and testing setupfsm needs on Debian 12, when it is missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-5compat-dev libgl-dev)
+# Peer benchmarks and the fuzzers are optional: SETUPFSM_EXTRA=1 adds their packages.
+if [[ "${SETUPFSM_EXTRA:-0}" == 1 ]]; then
+  packages+=(qt6-scxml-dev clang libclang-rt-14-dev valgrind)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,230 @@
+#include "cli.h"
+#include "options.h"
+
+#include "engine/trace.h"
+#include "platform/platform.h"
+
+#ifdef SETUPFSM_HAVE_EVAL
+#include "eval.h"
+#endif
+
+#include <QDir>
+#include <QGuiApplication>
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Cli {
+namespace {
+
+const char* kUsage =
+    "Usage: setupfsm COMMAND [options] ...\n"
+    "\n"
+    "Commands:\n"
+    "  run [options] FILE      build the flow of a definition file and run it to its exit event\n"
+    "  check [options] FILE    build the flow and report build errors and missing required properties\n"
+    "  graph [options] FILE    print the flow as a Graphviz DOT graph\n"
+    "  eval [--from K=V] [--fsm K=V] [--app K=V] EXPR\n"
+    "                          evaluate one property-map expression and print TYPE VALUE\n"
+    "  encode IN OUT           scramble a definition file\n"
+    "  decode IN OUT           unscramble a definition file\n"
+    "  types                   list the state types of the \"generic\" factory\n"
+    "\n"
+    "Options of run (check and graph take the build options):\n"
+    "  --set KEY=VALUE         application property (repeatable)\n"
+    "  --property KEY=VALUE    property of the root FSM, set before it is entered (repeatable)\n"
+    "  --app-path DIR          application path (default: the file's directory)\n"
+    "  --xml-path DIR          directory of nested definition files below the application path (default .)\n"
+    "  --profile FILE          emulation profile of the system (sets SETUPFSM_PROFILE)\n"
+    "  --answer NAME=EVENT     answer for the page NAME (name or full name; repeatable, used in order)\n"
+    "  --timeout SECONDS       give up after this time (exit status 4)\n"
+    "  --strict                missing required properties are errors\n"
+    "  --json                  one JSON object per line on standard output\n"
+    "  --quiet                 no human output (traces still follow the filters)\n"
+    "  --trace-include RE      trace categories to show (regular expression)\n"
+    "  --trace-exclude RE      trace categories to hide (regular expression)\n"
+    "  --trace-timestamps      time stamps in front of trace lines\n"
+    "\n"
+    "Exit status: 0 exit event taken, 1 build errors, 3 stalled after a fatal error, 4 timeout, 64 usage.\n";
+
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"set", true},      {"property", true},        {"app-path", true},        {"xml-path", true},
+    {"profile", true},  {"timeout", true},         {"json", false},           {"quiet", false},
+    {"strict", false},  {"trace-include", true},   {"trace-exclude", true},   {"trace-timestamps", false},
+    {"answer", true},
+};
+
+} // namespace
+
+void error(const QString& text)
+{
+    std::fprintf(stderr, "setupfsm: %s\n", qPrintable(text));
+}
+
+int usageError(const QString& text)
+{
+    error(text);
+    std::fputs("Try 'setupfsm --help'.\n", stderr);
+    return ExitUsage;
+}
+
+int main(int argc, char** argv)
+{
+    // The graphic values of expressions need a GUI application; this host never shows a window.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // Qt wants a private runtime directory and warns on every start when there is none.
+        const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
+        if (::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST)
+            qputenv("XDG_RUNTIME_DIR", dir);
+    }
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("setupfsm"));
+
+    QStringList arguments = app.arguments().mid(1);
+    if (arguments.isEmpty()) {
+        std::fputs(kUsage, stderr);
+        return ExitUsage;
+    }
+    const QString command = arguments.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        std::fputs(kUsage, stdout);
+        return ExitOk;
+    }
+    if (command == QLatin1String("--version")) {
+        std::printf("setupfsm 1.0.0\n");
+        return ExitOk;
+    }
+    if (command == QLatin1String("run"))
+        return runCommand(arguments);
+    if (command == QLatin1String("check"))
+        return checkCommand(arguments);
+    if (command == QLatin1String("graph"))
+        return graphCommand(arguments);
+    if (command == QLatin1String("encode"))
+        return encodeCommand(arguments);
+    if (command == QLatin1String("decode"))
+        return decodeCommand(arguments);
+    if (command == QLatin1String("types"))
+        return typesCommand(arguments);
+#ifdef SETUPFSM_HAVE_EVAL
+    if (command == QLatin1String("eval"))
+        return runEval(arguments);
+#endif
+    return usageError(QStringLiteral("unknown command '%1'").arg(command));
+}
+
+} // namespace Cli
+
+bool parseCommandOptions(const QStringList& arguments, const QStringList& allowed, CommandOptions* o, QString* error)
+{
+    QStringList positional;
+    for (int i = 0; i < arguments.size(); ++i) {
+        QString arg = arguments.at(i);
+        if (arg == QLatin1String("--")) {
+            positional += arguments.mid(i + 1);
+            break;
+        }
+        if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2) {
+            positional << arg;
+            continue;
+        }
+        QString name = arg.mid(2);
+        QString value;
+        bool inlineValue = false;
+        const qsizetype eq = name.indexOf(QLatin1Char('='));
+        if (eq >= 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+            inlineValue = true;
+        }
+        const Cli::OptionSpec* spec = nullptr;
+        for (const auto& s : Cli::kOptions) {
+            if (name == QLatin1String(s.name))
+                spec = &s;
+        }
+        if (!spec || !allowed.contains(name)) {
+            *error = QStringLiteral("unknown option '--%1'").arg(name);
+            return false;
+        }
+        if (spec->takesValue && !inlineValue) {
+            if (i + 1 >= arguments.size()) {
+                *error = QStringLiteral("option '--%1' needs a value").arg(name);
+                return false;
+            }
+            value = arguments.at(++i);
+        } else if (!spec->takesValue && inlineValue) {
+            *error = QStringLiteral("option '--%1' takes no value").arg(name);
+            return false;
+        }
+
+        QString key, assigned;
+        const bool assignment = name == QLatin1String("set") || name == QLatin1String("property") || name == QLatin1String("answer");
+        if (assignment && !splitAssignment(value, &key, &assigned)) {
+            *error = QStringLiteral("option '--%1' needs NAME=VALUE, not '%2'").arg(name, value);
+            return false;
+        }
+        if (name == QLatin1String("set")) {
+            o->build.settings.append(qMakePair(key, assigned));
+        } else if (name == QLatin1String("property")) {
+            o->build.properties.append(qMakePair(key, assigned));
+        } else if (name == QLatin1String("answer")) {
+            o->answers.append(qMakePair(key, assigned));
+        } else if (name == QLatin1String("app-path")) {
+            o->build.appPath = value;
+        } else if (name == QLatin1String("xml-path")) {
+            o->build.xmlPath = value;
+        } else if (name == QLatin1String("profile")) {
+            o->profile = value;
+        } else if (name == QLatin1String("timeout")) {
+            bool ok = false;
+            o->timeoutSeconds = value.toDouble(&ok);
+            if (!ok || o->timeoutSeconds <= 0) {
+                *error = QStringLiteral("--timeout needs a positive number of seconds, not '%1'").arg(value);
+                return false;
+            }
+        } else if (name == QLatin1String("json")) {
+            o->json = true;
+        } else if (name == QLatin1String("quiet")) {
+            o->quiet = true;
+        } else if (name == QLatin1String("strict")) {
+            o->strict = true;
+        } else if (name == QLatin1String("trace-include")) {
+            o->traceInclude = value;
+            o->traceIncludeSet = true;
+        } else if (name == QLatin1String("trace-exclude")) {
+            o->traceExclude = value;
+            o->traceExcludeSet = true;
+        } else if (name == QLatin1String("trace-timestamps")) {
+            o->timestamps = true;
+        }
+    }
+    if (positional.size() != 1) {
+        *error = positional.isEmpty() ? QStringLiteral("no definition file given")
+                                      : QStringLiteral("one definition file expected, got: %1").arg(positional.join(QLatin1Char(' ')));
+        return false;
+    }
+    o->build.file = positional.first();
+    return true;
+}
+
+void applyEnvironmentOptions(const CommandOptions& o)
+{
+    if (!o.profile.isEmpty()) {
+        qputenv("SETUPFSM_PROFILE", o.profile.toLocal8Bit());
+        Platform::reloadProfile();
+    }
+    if (o.traceIncludeSet)
+        Trace::setIncludeFilter(o.traceInclude);
+    if (o.traceExcludeSet)
+        Trace::setExcludeFilter(o.traceExclude);
+    if (o.timestamps)
+        Trace::setTimestamps(true);
+}

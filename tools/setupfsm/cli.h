@@ -1,0 +1,29 @@
+#pragma once
+#include <QStringList>
+
+namespace Cli {
+
+// Exit statuses of the host.
+enum ExitCode {
+    ExitOk = 0,
+    ExitBuildErrors = 1,
+    ExitStalled = 3,
+    ExitTimeout = 4,
+    ExitUsage = 64,
+};
+
+int main(int argc, char** argv);
+
+int runCommand(const QStringList& arguments);
+int checkCommand(const QStringList& arguments);
+int graphCommand(const QStringList& arguments);
+int encodeCommand(const QStringList& arguments);
+int decodeCommand(const QStringList& arguments);
+int typesCommand(const QStringList& arguments);
+
+// Prints "setupfsm: text" on standard error.
+void error(const QString& text);
+// Prints a usage error and returns ExitUsage.
+int usageError(const QString& text);
+
+} // namespace Cli

@@ -1,0 +1,146 @@
+#include "host.h"
+#include "pagestate.h"
+
+#include "engine/fsm.h"
+#include "engine/statefactory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDomDocument>
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace {
+
+using CreateFactory = CStateFactory* (*)(CStateFactory*);
+
+QStringList pluginCandidates()
+{
+    QStringList candidates;
+    const QString fromEnv = qEnvironmentVariable("SETUPFSM_PLUGIN");
+    if (!fromEnv.isEmpty())
+        candidates << fromEnv;
+#ifdef SETUPFSM_PLUGIN_PATH
+    candidates << QStringLiteral(SETUPFSM_PLUGIN_PATH);
+#endif
+    const QString dir = QCoreApplication::applicationDirPath();
+    candidates << dir + QStringLiteral("/../lib/libsetupfsm.so") << dir + QStringLiteral("/libsetupfsm.so")
+               << QStringLiteral("setupfsm");
+    return candidates;
+}
+
+} // namespace
+
+Host& Host::instance()
+{
+    static Host host;
+    return host;
+}
+
+Host::~Host()
+{
+    // The generic factory is the root of the tree and owns nothing of the host's.
+    delete m_generic;
+    delete m_hostFactory;
+}
+
+bool Host::load(QString* error)
+{
+    if (m_generic)
+        return true;
+    QStringList tried;
+    for (const QString& candidate : pluginCandidates()) {
+        if (candidate.contains(QLatin1Char('/')) && !QFileInfo::exists(candidate))
+            continue;
+        QLibrary library(candidate);
+        auto create = reinterpret_cast<CreateFactory>(library.resolve("createFactory"));
+        if (!create) {
+            tried << candidate + QStringLiteral(" (") + library.errorString() + QLatin1Char(')');
+            continue;
+        }
+        m_hostFactory = new CStateFactory(QStringLiteral("host"));
+        m_hostFactory->addCreator(QStringLiteral("page"), &createStateOf<CPageState>);
+        m_generic = create(m_hostFactory);
+        return m_generic != nullptr;
+    }
+    if (error)
+        *error = QStringLiteral("cannot load the setupfsm plug-in; tried: ") + tried.join(QStringLiteral(", "));
+    return false;
+}
+
+CFsm* Host::build(const BuildOptions& options, QString* error)
+{
+    QString text, resolved, why;
+    if (!CFsm::readDefinition(options.file, text, resolved, why)) {
+        *error = why == QLatin1String("open") ? QStringLiteral("File %1 could not be opened.").arg(resolved)
+                                               : QStringLiteral("%1: %2").arg(resolved, why);
+        return nullptr;
+    }
+    QDomDocument doc;
+    QString parseError;
+    int line = 0;
+    int column = 0;
+    if (!doc.setContent(text, false, &parseError, &line, &column)) {
+        *error = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(parseError, resolved);
+        return nullptr;
+    }
+    const QDomElement root = doc.firstChildElement(QStringLiteral("fsm"));
+    if (root.isNull()) {
+        *error = QStringLiteral("XML root node is non existent.");
+        return nullptr;
+    }
+
+    m_appProperties = std::make_unique<CPropertyObject>(nullptr, "application");
+    const QString appPath = options.appPath.isEmpty() ? QFileInfo(resolved).absolutePath() : options.appPath;
+    m_appProperties->setProperty("applicationPath", appPath);
+    m_appProperties->setProperty("xmlPath", options.xmlPath);
+    for (const auto& [key, value] : options.settings)
+        m_appProperties->setProperty(key.toLatin1().constData(), value);
+
+    QString type = root.attribute(QStringLiteral("type"));
+    if (type.isEmpty())
+        type = QStringLiteral("fsm");
+    const QString name = QFileInfo(resolved).completeBaseName();
+
+    CFsm* fsm = nullptr;
+    {
+        CFsmBuildScope scope(m_appProperties.get());
+        CState* created = m_generic->createState(type, root, nullptr, name);
+        fsm = qobject_cast<CFsm*>(created);
+        if (!fsm) {
+            delete created;
+            *error = QStringLiteral("Couldn't create FSM '%1'.").arg(options.file);
+            return nullptr;
+        }
+    }
+    fsm->setApplication(QCoreApplication::instance());
+    fsm->setApplicationProperties(m_appProperties.get());
+    for (const auto& [key, value] : options.properties)
+        fsm->setProperty(key.toLatin1().constData(), value);
+    return fsm;
+}
+
+void Host::addAnswer(const QString& name, const QString& event)
+{
+    m_answers.append(qMakePair(name, event));
+}
+
+QString Host::takeAnswer(const QString& name, const QString& fullName)
+{
+    for (qsizetype i = 0; i < m_answers.size(); ++i) {
+        const QString& key = m_answers.at(i).first;
+        if (key == fullName || key == name)
+            return m_answers.takeAt(i).second;
+    }
+    return QString();
+}
+
+bool splitAssignment(const QString& text, QString* key, QString* value)
+{
+    const qsizetype eq = text.indexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return false;
+    *key = text.left(eq);
+    *value = text.mid(eq + 1);
+    return true;
+}
