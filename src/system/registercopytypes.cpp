@@ -1,7 +1,15 @@
-#include "plugin/registertypes.h"
+// SPDX-License-Identifier: MIT
 #include "engine/statefactory.h"
+#include "plugin/registertypes.h"
+#include "system/copystates.h"
+#include "system/countfilesstate.h"
+#include "system/removefilesstate.h"
 
 void registerCopyTypes(CStateFactory* factory)
 {
-    Q_UNUSED(factory);
+    factory->addCreator(QStringLiteral("copyDir"), &createStateOf<CCopyRecursiveState>);
+    factory->addCreator(QStringLiteral("copyFiles"), &createStateOf<CCopyFilesState>);
+    factory->addCreator(QStringLiteral("copyRenameFiles"), &createStateOf<CCopyRenameFilesState>);
+    factory->addCreator(QStringLiteral("countFiles"), &createStateOf<CCountFilesState>);
+    factory->addCreator(QStringLiteral("removeFiles"), &createStateOf<CRemoveFilesState>);
 }

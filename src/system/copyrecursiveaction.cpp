@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: MIT
+#include "system/copyrecursiveaction.h"
+#include "engine/trace.h"
+#include "engine/variantconv.h"
+
+CActionCopyRecursive::CActionCopyRecursive(QObject* parent, const char* name) : CActionCopyFiles(parent, name) {}
+
+CActionCopyRecursive::~CActionCopyRecursive()
+{
+    stopAndWait();
+}
+
+void CActionCopyRecursive::reset()
+{
+    clearList();
+    CThreadedAction::reset();
+    setFinishEvent(QString());
+    setTotalSteps(0);
+    m_source = expandMacros(Qt3::toString(property("srcDir")));
+    m_destination = expandMacros(Qt3::toString(property("destDir")));
+}
+
+int CActionCopyRecursive::countAll(const QString& directory)
+{
+    CDirTrail trail;
+    return countAll(directory, trail);
+}
+
+int CActionCopyRecursive::countAll(const QString& directory, CDirTrail& trail)
+{
+    const QFileInfo top(directory);
+    CDirTrailStep inside(trail, top);
+    if (!top.isDir() || !inside.entered())
+        return 0;
+    int count = 0;
+    for (const QFileInfo& entry : CopyWalk::list(directory, QString(), CopyWalk::kTreeEntries)) {
+        if (!entry.isDir())
+            ++count;
+        else if (CopyWalk::mayEnter(entry))
+            count += countAll(entry.filePath(), trail);
+    }
+    return count;
+}
+
+int CActionCopyRecursive::doAction()
+{
+    setTotalSteps(countAll(m_source));
+    SFSM_TRACE("actionCopyRecursive", QStringLiteral("Copying from ") + m_source + QStringLiteral(" to ") + m_destination);
+    return copyDirectory(m_source, m_destination);
+}
+
+void CActionCopyRecursive::appendFailure(const QString& text)
+{
+    setFinishEvent(finishEvent() + text);
+}
+
+int CActionCopyRecursive::copyDirectory(const QString& source, const QString& destination)
+{
+    const QFileInfo top(source);
+    if (!top.isDir()) {
+        SFSM_TRACE("actionCopyRecursive", QStringLiteral("Source directory ") + source + QStringLiteral(" not found!"));
+        return 1;
+    }
+    CDirTrailStep inside(m_trail, top);
+    if (!inside.entered()) {
+        SFSM_TRACE("actionCopyRecursive",
+                   QStringLiteral(" ! Warning ! ") + source + QStringLiteral(" leads back into the tree; not copied again."));
+        return 0;
+    }
+    if (!ensureDirectory(destination)) {
+        SFSM_TRACE("actionCopyRecursive", QStringLiteral("! failed creating directory ") + destination);
+        appendFailure(QStringLiteral("Failed creating directory %1\n").arg(destination));
+        advance(countAll(source));
+        return 2;
+    }
+    int result = 0;
+    for (const QFileInfo& entry : CopyWalk::list(source, QString(), CopyWalk::kTreeEntries)) {
+        if (stopRequested())
+            return result;
+        const QString path = CopyWalk::join(source, entry.fileName());
+        const QString target = CopyWalk::join(destination, entry.fileName());
+        if (entry.isDir()) {
+            if (!CopyWalk::mayEnter(entry))
+                continue;
+            SFSM_TRACE("actionCopyRecursive", QStringLiteral("Copy directory ") + path);
+            result |= copyDirectory(path, target);
+            continue;
+        }
+        SFSM_TRACE("actionCopyRecursive", QStringLiteral("Copy file ") + path);
+        const int code = copyFile(path, target);
+        if (code == CFileCopier::Stopped && stopRequested())
+            return result;
+        if (code != CFileCopier::Copied) {
+            SFSM_TRACE("actionCopyRecursive", QStringLiteral("! failed !"));
+            appendFailure(QStringLiteral("Failed copying file %1. Errorcode: %2\n").arg(path).arg(code));
+            result |= 4;
+        }
+        step();
+    }
+    return result;
+}
