@@ -92,7 +92,10 @@ const OsInfo& osInfo()
             info.major = profileUInt(p, "major", info.major);
             info.minor = profileUInt(p, "minor", info.minor);
             info.build = profileUInt(p, "build", info.build);
-            info.platformId = profileUInt(p, "platformId", info.platformId);
+            // A profile that names a version describes a Windows system (VER_PLATFORM_WIN32_NT)
+            // unless it says otherwise.
+            const bool namesVersion = p->contains(QStringLiteral("os/major")) || p->contains(QStringLiteral("os/minor"));
+            info.platformId = profileUInt(p, "platformId", namesVersion ? 2u : info.platformId);
             info.servicePackMajor = profileUInt(p, "servicePackMajor", info.servicePackMajor);
             info.suiteMask = profileUInt(p, "suiteMask", info.suiteMask);
             info.productType = profileUInt(p, "productType", info.productType);

@@ -13,11 +13,21 @@ constexpr Named kVersions[] = {
     {"win2000", 0x50000}, {"winxp", 0x50001}, {"winxp64", 0x50002}, {"winvista", 0x60000}, {"win7", 0x60001},
 };
 
+// Only a Windows record carries a Windows version: a Linux kernel's numbers would otherwise
+// pass for one (kernel 6.1 has the number of Windows 7).
+bool isWindows(const Platform::OsInfo& os)
+{
+    return os.platformId != 0;
+}
+
 } // namespace
 
 QString shortName()
 {
-    const unsigned running = Platform::osInfo().versionNumber();
+    const Platform::OsInfo& os = Platform::osInfo();
+    if (!isWindows(os))
+        return QStringLiteral("win");
+    const unsigned running = os.versionNumber();
     for (const Named& n : kVersions) {
         if (n.version == running)
             return QLatin1String(n.name);
@@ -70,6 +80,8 @@ bool matches(const QString& pattern)
         return false;
 
     const Platform::OsInfo& os = Platform::osInfo();
+    if (!isWindows(os))
+        return false;
     const unsigned running = os.versionNumber();
     bool ok;
     if (orLater) {
