@@ -131,17 +131,20 @@ QMap<QString, CTransition*>& CState::transitions()
     return m_transitions;
 }
 
+// "pageBack" always has a transition; asking must not build a back transition that nobody
+// fires, or every check of a state would leave one behind in the FSM.
 bool CState::hasTransition(const QString& events)
 {
+    static const QString back = QStringLiteral("pageBack");
     if (events.contains(QLatin1Char('|'))) {
         const QStringList pieces = events.split(QLatin1Char('|'), Qt::SkipEmptyParts);
         for (const QString& piece : pieces) {
-            if (transition(piece))
+            if (piece == back || transition(piece))
                 return true;
         }
         return false;
     }
-    return transition(events) != nullptr;
+    return events == back || transition(events) != nullptr;
 }
 
 bool CState::detachTransition(const QString& event)
