@@ -8,9 +8,25 @@
 #include <QCoreApplication>
 #include <QSet>
 
+namespace {
+
+// The signals carry engine pointers. Queued connections and signal spies of hosts need their
+// meta types at run time, and moc cannot register a type it only sees declared.
+bool registerMetaTypes()
+{
+    qRegisterMetaType<CState*>();
+    qRegisterMetaType<CTransition*>();
+    qRegisterMetaType<CFsm*>();
+    return true;
+}
+
+} // namespace
+
 CState::CState(QObject* parent, const char* name, const QDomNode& element)
     : CPropertyObject(parent, name)
 {
+    static const bool registered = registerMetaTypes();
+    Q_UNUSED(registered);
     if (!name || !*name) {
         m_errors = QStringLiteral("Unnamed state.\n");
         return;
