@@ -102,7 +102,6 @@ TraceCapture::TraceCapture()
 TraceCapture::~TraceCapture()
 {
     Trace::setSink(nullptr);
-    Trace::setStderrEnabled(true);
 }
 
 bool TraceCapture::contains(const QString& text) const

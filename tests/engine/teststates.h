@@ -40,8 +40,7 @@ CFsm* buildFsm(const QString& xml, CStateFactory* factory, QString* parseError =
 // Writes a file below dir; returns its absolute path.
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content);
 
-// Collects finished trace output of every category, for the life of the object; standard error
-// stays quiet meanwhile.
+// Collects finished trace output for the life of the object and turns standard error off.
 class TraceCapture {
 public:
     TraceCapture();
