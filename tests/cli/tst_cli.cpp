@@ -1,0 +1,305 @@
+// The command-line host end to end: the binary is run as a script author would run it.
+#include "engine/simplecodec.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+    QList<QJsonObject> json() const
+    {
+        QList<QJsonObject> lines;
+        for (const QByteArray& line : out.split('\n')) {
+            if (!line.trimmed().isEmpty())
+                lines << QJsonDocument::fromJson(line).object();
+        }
+        return lines;
+    }
+};
+
+Result runCli(const QStringList& arguments, const QString& workingDir = QString())
+{
+    QProcess p;
+    p.setProgram(QStringLiteral(SETUPFSM_CLI));
+    p.setArguments(arguments);
+    if (!workingDir.isEmpty())
+        p.setWorkingDirectory(workingDir);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start();
+    Result r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+void write(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+// A flow of pages: a -> b -> exit "done"; b may go back.
+const QByteArray kPages = R"(<fsm>
+  <states>
+    <state name="a" type="page" weight="1"/>
+    <state name="b" type="page" weight="3"><property key="events" value="finish;again"/></state>
+  </states>
+  <events><event name="done"/><event name="pageBack"/></events>
+  <transitions>
+    <transition startstate="a"/>
+    <transition fromstate="a" event="next" tostate="b"/>
+    <transition fromstate="b" event="finish" toexit="done"/>
+    <transition fromstate="b" event="again" tostate="a"/>
+  </transitions>
+</fsm>)";
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        write(m_dir.filePath(QStringLiteral("pages.xml")), kPages);
+    }
+
+    void runsExampleWithBackNavigation()
+    {
+        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--answer"),
+                                 QStringLiteral("welcome=next"), QStringLiteral("--answer"), QStringLiteral("options=next"),
+                                 QStringLiteral("--answer"), QStringLiteral("confirm=pageBack"), QStringLiteral("--answer"),
+                                 QStringLiteral("main:install:options=pageBack"), QStringLiteral("--answer"),
+                                 QStringLiteral("welcome=next"), QStringLiteral("--answer"), QStringLiteral("confirm=install"),
+                                 QStringLiteral("--answer"), QStringLiteral("done=finish"),
+                                 QStringLiteral(SETUPFSM_EXAMPLES "/welcome/main.xml")});
+        QCOMPARE(r.status, 0);
+        const QList<QJsonObject> lines = r.json();
+        QVERIFY(!lines.isEmpty());
+        QStringList finished;
+        QList<int> progress;
+        for (const QJsonObject& o : lines) {
+            if (o.value(QStringLiteral("event")) == QLatin1String("finished"))
+                finished << o.value(QStringLiteral("state")).toString() + QLatin1Char('=') + o.value(QStringLiteral("leaveEvent")).toString();
+            if (o.value(QStringLiteral("event")) == QLatin1String("progress"))
+                progress << o.value(QStringLiteral("value")).toInt();
+        }
+        const QStringList expected = {
+            QStringLiteral("main:welcome=next"),           QStringLiteral("main:install:options=next"),
+            QStringLiteral("main:install:confirm=pageBack"), QStringLiteral("main:install:options=pageBack"),
+            QStringLiteral("main:install=pageBack"),       QStringLiteral("main:welcome=next"),
+            QStringLiteral("main:install:options=next"),   QStringLiteral("main:install:confirm=install"),
+            QStringLiteral("main:install=installed"),      QStringLiteral("main:done=finish"),
+            QStringLiteral("main=finished"),
+        };
+        QCOMPARE(finished, expected);
+        QCOMPARE(progress.last(), 100);
+        const QJsonObject exit = lines.last();
+        QCOMPARE(exit.value(QStringLiteral("event")).toString(), QStringLiteral("exit"));
+        QCOMPARE(exit.value(QStringLiteral("exit")).toString(), QStringLiteral("finished"));
+        const QJsonObject product = exit.value(QStringLiteral("properties")).toObject().value(QStringLiteral("product")).toObject();
+        QCOMPARE(product.value(QStringLiteral("type")).toString(), QStringLiteral("String"));
+        QCOMPARE(product.value(QStringLiteral("value")).toString(), QStringLiteral("Example Suite"));
+    }
+
+    void repeatedAnswersAreUsedInOrder()
+    {
+        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--answer=b=again"),
+                                 QStringLiteral("--answer=b=finish"), QStringLiteral("--property"), QStringLiteral("x=7"),
+                                 m_dir.filePath(QStringLiteral("pages.xml"))});
+        QCOMPARE(r.status, 0);
+        int entriesOfA = 0;
+        for (const QJsonObject& o : r.json()) {
+            if (o.value(QStringLiteral("event")) == QLatin1String("finished") && o.value(QStringLiteral("state")) == QLatin1String("pages:a"))
+                ++entriesOfA;
+        }
+        QCOMPARE(entriesOfA, 2);
+        const QJsonObject x = r.json().last().value(QStringLiteral("properties")).toObject().value(QStringLiteral("x")).toObject();
+        QCOMPARE(x.value(QStringLiteral("value")).toString(), QStringLiteral("7"));
+    }
+
+    void pageBackFromFirstPageLeavesTheFlow()
+    {
+        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--answer"), QStringLiteral("a=pageBack"),
+                                 m_dir.filePath(QStringLiteral("pages.xml"))});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.json().last().value(QStringLiteral("exit")).toString(), QStringLiteral("pageBack"));
+    }
+
+    void badInput_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("not xml") << QByteArray("this is not xml <") << "f.xml" << "Error parsing";
+        QTest::newRow("no fsm root") << QByteArray("<other/>") << "f.xml" << "XML root node is non existent.";
+        QTest::newRow("unknown type")
+            << QByteArray(R"(<fsm><states><state name="s" type="noSuchType"/></states><transitions><transition startstate="s"/></transitions></fsm>)")
+            << "f.xml" << "FSM f: State s could not be created.";
+        QTest::newRow("missing to-state")
+            << QByteArray(R"(<fsm><states><state name="s" type="page"/></states><transitions><transition startstate="s"/>
+                 <transition fromstate="s" event="next" tostate="nowhere"/></transitions></fsm>)")
+            << "f.xml" << "Failed adding transition for FSM f: from state s to state nowhere on event next: To-state doesn't exist.";
+        QTest::newRow("no start transition")
+            << QByteArray(R"(<fsm><states><state name="s" type="page"/></states><events><event name="x"/></events>
+                 <transitions><transition fromstate="s" event="next" toexit="x"/></transitions></fsm>)")
+            << "f.xml" << "FSM f: No start transition set.";
+        QTest::newRow("missing nested file")
+            << QByteArray(R"(<fsm><states><state name="s" file="nowhere.xml"/></states><transitions><transition startstate="s"/></transitions></fsm>)")
+            << "f.xml" << "nowhere could not be opened.";
+        QByteArray forged = CSimpleCodec().encode(QStringLiteral("<fsm/>"));
+        forged[0] = char(0x7f); // claims about two gigabytes
+        QTest::newRow("forged length header") << forged << "f.dat" << "corrupt";
+        QTest::newRow("truncated scrambled") << CSimpleCodec().encode(QString(2000, QLatin1Char('x'))).left(20) << "f.dat"
+                                             << "corrupt";
+        QTest::newRow("empty scrambled") << QByteArray() << "f.dat" << "too short";
+    }
+
+    void badInput()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, fileName);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        write(dir.filePath(fileName), content);
+        for (const QString& command : {QStringLiteral("run"), QStringLiteral("check")}) {
+            const Result r = runCli({command, dir.filePath(fileName)});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+        }
+    }
+
+    void missingFileIsABuildError()
+    {
+        const Result r = runCli({QStringLiteral("run"), m_dir.filePath(QStringLiteral("absent.xml"))});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains("could not be opened"));
+    }
+
+    void stallAfterFatalError()
+    {
+        // "b" leaves with an event no transition takes: the FSM stops with a fatal line.
+        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--answer"), QStringLiteral("b=nothing"),
+                                 m_dir.filePath(QStringLiteral("pages.xml"))});
+        QCOMPARE(r.status, 3);
+        QVERIFY(r.err.contains("  ! Fatal Error ! Transition is not effective."));
+    }
+
+    void timeout()
+    {
+        // Without answers "b" keeps choosing "finish"... unless its answer property loops.
+        QTemporaryDir dir;
+        QByteArray looping = kPages;
+        looping.replace(R"(value="finish;again")", R"(value="again;finish")");
+        write(dir.filePath(QStringLiteral("loop.xml")), looping);
+        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--quiet"), QStringLiteral("--trace-include"), QStringLiteral("^$"),
+                                 QStringLiteral("--timeout"), QStringLiteral("0.5"), dir.filePath(QStringLiteral("loop.xml"))});
+        QCOMPARE(r.status, 4);
+    }
+
+    void usage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("nothing") << QStringList();
+        QTest::newRow("unknown command") << QStringList {QStringLiteral("fly")};
+        QTest::newRow("unknown option") << QStringList {QStringLiteral("run"), QStringLiteral("--fast"), QStringLiteral("x.xml")};
+        QTest::newRow("no file") << QStringList {QStringLiteral("run")};
+        QTest::newRow("bad assignment") << QStringList {QStringLiteral("run"), QStringLiteral("--set"), QStringLiteral("novalue"), QStringLiteral("x.xml")};
+        QTest::newRow("bad timeout") << QStringList {QStringLiteral("run"), QStringLiteral("--timeout"), QStringLiteral("soon"), QStringLiteral("x.xml")};
+        QTest::newRow("missing profile") << QStringList {QStringLiteral("run"), QStringLiteral("--profile"), QStringLiteral("/nonexistent.ini"), QStringLiteral("x.xml")};
+        QTest::newRow("encode one path") << QStringList {QStringLiteral("encode"), QStringLiteral("x")};
+    }
+
+    void usage()
+    {
+        QFETCH(QStringList, arguments);
+        QCOMPARE(runCli(arguments).status, 64);
+    }
+
+    void scrambledRoundTripRuns()
+    {
+        QTemporaryDir dir;
+        const QString plain = m_dir.filePath(QStringLiteral("pages.xml"));
+        const QString scrambled = dir.filePath(QStringLiteral("pages.dat"));
+        const QString back = dir.filePath(QStringLiteral("back.xml"));
+        QCOMPARE(runCli({QStringLiteral("encode"), plain, scrambled}).status, 0);
+        QCOMPARE(runCli({QStringLiteral("decode"), scrambled, back}).status, 0);
+        QFile a(plain), b(back);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(b.readAll(), a.readAll());
+        // A ".xml" name that does not exist falls back to the scrambled file without extension.
+        QVERIFY(QFile::copy(scrambled, dir.filePath(QStringLiteral("flow"))));
+        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), dir.filePath(QStringLiteral("flow.xml"))});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.json().last().value(QStringLiteral("exit")).toString(), QStringLiteral("done"));
+    }
+
+    void encodeRefusesNonLatin1()
+    {
+        QTemporaryDir dir;
+        write(dir.filePath(QStringLiteral("u.xml")), QStringLiteral("<fsm><!-- \u20ac --></fsm>").toUtf8());
+        const Result r = runCli({QStringLiteral("encode"), dir.filePath(QStringLiteral("u.xml")), dir.filePath(QStringLiteral("u.dat"))});
+        QCOMPARE(r.status, 1);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("u.dat"))));
+    }
+
+    void checkReportsRequiredProperties()
+    {
+        QTemporaryDir dir;
+        write(dir.filePath(QStringLiteral("r.xml")), R"(<fsm><states><state name="a" type="page">
+            <property key="title" required="YES"/></state></states><events><event name="x"/></events>
+            <transitions><transition startstate="a"/><transition fromstate="a" event="next" toexit="x"/></transitions></fsm>)");
+        Result r = runCli({QStringLiteral("check"), dir.filePath(QStringLiteral("r.xml"))});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains("PFC check failed for required property 'title' of state 'a' in FSM 'r'."));
+        r = runCli({QStringLiteral("check"), QStringLiteral("--set"), QStringLiteral("unused=1"), m_dir.filePath(QStringLiteral("pages.xml"))});
+        QCOMPARE(r.status, 0);
+        // run only warns, unless strict.
+        r = runCli({QStringLiteral("run"), QStringLiteral("--quiet"), dir.filePath(QStringLiteral("r.xml"))});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.err.contains("warning: PFC check failed"));
+        r = runCli({QStringLiteral("run"), QStringLiteral("--strict"), dir.filePath(QStringLiteral("r.xml"))});
+        QCOMPARE(r.status, 1);
+    }
+
+    void graphShowsNestedFsmsAsClusters()
+    {
+        const Result r = runCli({QStringLiteral("graph"), QStringLiteral(SETUPFSM_EXAMPLES "/welcome/main.xml")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.startsWith("digraph \"main\""));
+        QVERIFY(r.out.contains("subgraph \"cluster_main:install\""));
+        QVERIFY(r.out.contains("\"main:welcome\" -> \"main:install:__start\" [label=\"next\"]"));
+        QVERIFY(r.out.contains("\"main:install:exit:installed\" -> \"main:done\" [label=\"installed\"]"));
+    }
+
+    void typesListsTheFactory()
+    {
+        const Result r = runCli({QStringLiteral("types")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains("fsm  (FSM)"));
+        QVERIFY(!r.out.contains("page")); // host types are not the library's
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
