@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The evaluator behind CXPathNode's node paths. A path is parsed step by step into small
+// compiled forms, each once per search, so a step applied to many context nodes and a
+// predicate tested on many candidates cost no parsing per node.
+#include <QDomNode>
+#include <QList>
+#include <QString>
+
+namespace XPathSearch {
+
+// One term of a bracket expression: an attribute or a child test, with or without a value.
+struct Term {
+    QString text; // as written, stripped; for the trace
+    bool empty = true;
+    bool attribute = false;
+    QString name;
+    bool hasEquals = false;
+    bool valueFound = false; // "=" followed by a complete quoted value
+    QString value;
+};
+
+struct ChainLink {
+    bool isAnd = false;
+    Term term;
+};
+
+// A bracket expression: terms joined left to right by "or" / "and", no precedence.
+using Expression = QList<ChainLink>;
+
+Term compileTerm(const QString& term);
+Expression compileExpression(const QString& expression);
+
+bool matches(const Term& term, const QDomNode& node);
+bool matches(const Expression& expression, const QDomNode& node);
+
+// The work a search may do (nodes visited plus nodes kept) before it gives up. Paths whose
+// steps multiply their context nodes grow without limit, because duplicates are kept.
+constexpr qint64 kDefaultWorkBudget = qint64(64) * 1024 * 1024;
+
+// Evaluates the path with the node as context. contextName is the name the context node goes
+// by in the trace. A search that exceeds the budget yields nothing.
+QList<QDomNode> findNodes(const QDomNode& context, const QString& contextName, const QString& path,
+                          qint64 workBudget = kDefaultWorkBudget);
+
+} // namespace XPathSearch
