@@ -135,6 +135,14 @@ QString Host::takeAnswer(const QString& name, const QString& fullName)
     return QString();
 }
 
+QStringList Host::unusedAnswers() const
+{
+    QStringList out;
+    for (const auto& [name, event] : m_answers)
+        out << name + QLatin1Char('=') + event;
+    return out;
+}
+
 bool splitAssignment(const QString& text, QString* key, QString* value)
 {
     const qsizetype eq = text.indexOf(QLatin1Char('='));

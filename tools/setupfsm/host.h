@@ -36,6 +36,8 @@ public:
     void addAnswer(const QString& name, const QString& event);
     // The next answer for a page, by its name or full name; a null string when none is left.
     QString takeAnswer(const QString& name, const QString& fullName);
+    // The answers no page has asked for, as "NAME=EVENT".
+    QStringList unusedAnswers() const;
 
     // Human output of pages and state changes goes nowhere in quiet or JSON mode.
     bool humanOutput = true;

@@ -293,5 +293,9 @@ int Cli::runCommand(const QStringList& arguments)
     QCoreApplication::exec();
     root->leave();
     fsm.reset();
+    // A scripted answer that no page asked for is usually a misspelt page name.
+    const QStringList unused = host.unusedAnswers();
+    if (!unused.isEmpty() && status == Cli::ExitOk)
+        Cli::error(QStringLiteral("warning: answers not used: %1").arg(unused.join(QStringLiteral(", "))));
     return status < 0 ? Cli::ExitStalled : status;
 }
