@@ -41,6 +41,9 @@ std::optional<QString> linuxFolder(const QString& name)
 std::optional<QString> standardFolder(const QString& name)
 {
     const QVariant overridden = profileValue(QStringLiteral("folders/") + name);
+    // The INI format reads an unquoted value with commas as a list; a path wants it whole.
+    if (overridden.userType() == QMetaType::QStringList)
+        return overridden.toStringList().join(QLatin1Char(','));
     if (overridden.isValid())
         return overridden.toString();
     return linuxFolder(name);

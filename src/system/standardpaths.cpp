@@ -69,9 +69,11 @@ void IStandardPaths::initStandardPaths()
     const std::optional<QString> winDir = Platform::standardFolder(QStringLiteral("WINDIR"));
     if (winDir)
         addMacro(macroName("WINDIR"), withoutTrailingSeparator(*winDir));
-    const std::optional<QString> sysDir = Platform::standardFolder(QStringLiteral("WINSYSDIR"));
-    if (sysDir)
-        addMacro(macroName("WINSYSDIR"), withoutTrailingSeparator(*sysDir));
+    std::optional<QString> sysDir = Platform::standardFolder(QStringLiteral("WINSYSDIR"));
+    if (sysDir) {
+        sysDir = withoutTrailingSeparator(*sysDir);
+        addMacro(macroName("WINSYSDIR"), *sysDir);
+    }
     const std::optional<QString> drive = Platform::standardFolder(QStringLiteral("WINDRIVE"));
     if (drive)
         addMacro(macroName("WINDRIVE"), *drive);
