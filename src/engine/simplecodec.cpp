@@ -1,5 +1,7 @@
 #include "engine/simplecodec.h"
 
+#include <zlib.h>
+
 CSimpleCodec::CSimpleCodec(const QString& key)
 {
     m_keyCodes.reserve(key.size());
@@ -38,9 +40,18 @@ QString CSimpleCodec::decode(const QByteArray& data, QString* error) const
     const quint64 bound = quint64(data.size() - 4) * 1032 + 1024;
     if (claimed > bound || claimed > quint64(kMaxDecodedSize))
         return fail("the length header of the scrambled data is corrupt");
-    QByteArray bytes = qUncompress(data);
-    if (bytes.isEmpty() && claimed != 0)
+    // qCompress writes an empty text as the bare header.
+    if (claimed == 0 && data.size() == 4)
+        return QString(QLatin1String(""));
+    // Inflate into exactly the claimed size: qUncompress would keep doubling its buffer for a
+    // stream that expands beyond its header, so a small forged file could still claim gigabytes.
+    QByteArray bytes(qsizetype(claimed), Qt::Uninitialized);
+    uLongf produced = uLongf(claimed);
+    const int rc = ::uncompress(reinterpret_cast<Bytef*>(bytes.data()), &produced,
+                                reinterpret_cast<const Bytef*>(data.constData()) + 4, uLong(data.size() - 4));
+    if (rc != Z_OK)
         return fail("the scrambled data is corrupt");
+    bytes.truncate(qsizetype(produced));
     const int keyLength = int(m_keyCodes.size());
     if (keyLength > 0) {
         for (qsizetype i = 0; i < bytes.size(); ++i)
@@ -49,5 +60,5 @@ QString CSimpleCodec::decode(const QByteArray& data, QString* error) const
     const qsizetype nul = bytes.indexOf('\0');
     if (nul >= 0)
         bytes.truncate(nul);
-    return QString::fromLatin1(bytes);
+    return QString::fromLatin1(bytes.constData(), bytes.size());
 }

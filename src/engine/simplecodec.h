@@ -11,8 +11,8 @@ public:
     static QString defaultKey();
 
     QByteArray encode(const QString& text) const;
-    // The decoded text, or a null string when the data is not a valid compressed stream.
-    // Never allocates more than the stream can expand to.
+    // The decoded text, or a null string when the data is not a valid compressed stream or
+    // expands beyond its length header. Never allocates more than that header, checked first.
     QString decode(const QByteArray& data, QString* error = nullptr) const;
 
     // The largest decoded size accepted, so a forged length header cannot exhaust memory.
