@@ -71,9 +71,11 @@ bool CStateFactory::containsFactory(const CStateFactory* factory) const
 
 bool CStateFactory::addFactory(CStateFactory* factory)
 {
-    // Owning a factory twice would delete it twice.
-    if (!factory || containsFactory(factory))
+    // A factory that already has an owner, anywhere, would be deleted twice; one that holds this
+    // factory below it would make every lookup recurse forever.
+    if (!factory || factory->m_owner || factory->containsFactory(this))
         return false;
+    factory->m_owner = this;
     m_children.append(factory);
     return true;
 }

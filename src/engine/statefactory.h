@@ -23,7 +23,8 @@ public:
     virtual QStringList stateTypes(const QString& factoryName, bool states, bool fsms) const;
     virtual QStringList factoryNames() const;
     virtual CState* createState(const QString& type, const QDomNode& element, QObject* parent, const QString& name);
-    // Appends a child the factory then owns; a factory already in the tree is refused.
+    // Appends a child the factory then owns; a factory that already has an owner, or that
+    // holds this factory in its own subtree, is refused.
     virtual bool addFactory(CStateFactory* factory);
     virtual QString name() const;
     virtual CStateFactory* findFactory(const QString& name);
@@ -40,6 +41,7 @@ private:
     QMap<QString, CStateCreator> m_creators;
     QList<CStateFactory*> m_children;
     CStateFactory* m_fallback;
+    CStateFactory* m_owner = nullptr; // the factory that holds this one as a child
 };
 
 // The three steps every creator takes: construct, name the type, initialize.
