@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+// The node path search against a plain walk over the same document: a descendant search
+// with an attribute test should cost a small constant factor over visiting every element.
+#include "bench.h"
+#include "xml/xpathnode.h"
+
+#include <QDomDocument>
+#include <algorithm>
+
+namespace {
+
+QDomDocument buildDocument(int elements)
+{
+    QDomDocument doc;
+    doc.setContent(QStringLiteral("<list/>"));
+    QDomElement root = doc.documentElement();
+    for (int i = 1; i < elements; ++i) {
+        QDomElement item = doc.createElement(QStringLiteral("item"));
+        item.setAttribute(QStringLiteral("id"), i == elements / 2 ? QStringLiteral("k") : QString::number(i));
+        root.appendChild(item);
+    }
+    return doc;
+}
+
+// Visits every element once in document order.
+int walk(const QDomNode& top)
+{
+    int elements = 0;
+    QDomNode node = top.firstChild();
+    while (!node.isNull()) {
+        if (node.isElement())
+            ++elements;
+        if (node.hasChildNodes()) {
+            node = node.firstChild();
+            continue;
+        }
+        while (node.nextSibling().isNull()) {
+            node = node.parentNode();
+            if (node.isNull() || node == top)
+                return elements;
+        }
+        node = node.nextSibling();
+    }
+    return elements;
+}
+
+template <class F>
+double bestOf(int runs, F work)
+{
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        const double start = Bench::now();
+        work();
+        best = std::min(best, Bench::now() - start);
+    }
+    return best;
+}
+
+const Bench::Register ratio("xpath.ratio", [] {
+    const QDomDocument doc = buildDocument(100000);
+    const CXPathNode document(doc);
+    int visited = 0;
+    qsizetype found = 0;
+    const double walkSeconds = bestOf(7, [&] { visited = walk(doc); });
+    const double searchSeconds = bestOf(7, [&] { found = document.findNodes(QStringLiteral("//item[@id='k']")).size(); });
+    if (visited != 100000 || found != 1)
+        qFatal("xpath.ratio: the document is not what the figure expects");
+    Bench::report(QStringLiteral("xpath.walk_ms"), walkSeconds * 1000, QStringLiteral("ms"));
+    Bench::report(QStringLiteral("xpath.search_ms"), searchSeconds * 1000, QStringLiteral("ms"));
+    Bench::report(QStringLiteral("xpath.ratio"), searchSeconds / walkSeconds, QStringLiteral("x"));
+});
+
+} // namespace
