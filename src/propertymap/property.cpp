@@ -2,6 +2,12 @@
 
 CProperty::CProperty(const QString& reference)
 {
+    setLocationAndName(reference);
+    m_latin1Name = m_name.toLatin1();
+}
+
+void CProperty::setLocationAndName(const QString& reference)
+{
     const qsizetype dot = reference.indexOf(QLatin1Char('.'));
     if (dot >= 0 && dot + 1 < reference.size()) {
         const QStringView prefix = QStringView(reference).left(dot);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -13,6 +14,10 @@ public:
 
     CProperty() = default;
     explicit CProperty(const QString& reference);
+    // Virtual because the map deletes its cells through this type; a subclass may extend them.
+    virtual ~CProperty() = default;
+    CProperty(const CProperty&) = default;
+    CProperty& operator=(const CProperty&) = default;
 
     virtual void setObject(CPropertyObject* object);
     virtual void setValue(const QVariant& value);
@@ -22,10 +27,17 @@ public:
     virtual QString name() const { return m_name; }
     virtual int location() const { return m_location; }
 
+    // The name as the property interface takes it; converted once, because maps read and
+    // write their properties on every firing.
+    const char* latin1Name() const { return m_latin1Name.constData(); }
+
 private:
+    void setLocationAndName(const QString& reference);
+
     bool m_isSet = false;
     QString m_name;
     QVariant m_value;
     CPropertyObject* m_object = nullptr; // not owned
     int m_location = LocationState;
+    QByteArray m_latin1Name;
 };

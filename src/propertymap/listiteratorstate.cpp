@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#include "propertymap/listiteratorstate.h"
+#include "engine/trace.h"
+#include "engine/variantconv.h"
+
+CListIteratorState::CListIteratorState(QObject* parent, const char* name, const QDomNode& element)
+    : CState(parent, name, element)
+{
+}
+
+void CListIteratorState::reset()
+{
+    m_position = -1;
+    CState::reset();
+}
+
+void CListIteratorState::initialize()
+{
+    addRequiredProperty(QStringLiteral("list"));
+    addRequiredProperty(QStringLiteral("currentItem"));
+    addAnnouncedProperty(QStringLiteral("currentItem"));
+    addEvents({QStringLiteral("nextItem"), QStringLiteral("lastItem")});
+}
+
+void CListIteratorState::enter()
+{
+    const QVariantList list = Qt3::toList(property("list"));
+    const QVariant current = property("currentItem");
+    SFSM_TRACE("utilityStates", QStringLiteral("Iterator current item (as string):") + Qt3::toString(current));
+
+    qsizetype found = -1;
+    if (m_position >= 0 && m_position < list.size() && Qt3::equals(list.at(m_position), current)) {
+        found = m_position;
+    } else {
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            if (Qt3::equals(list.at(i), current)) {
+                found = i;
+                break;
+            }
+        }
+    }
+
+    if (list.isEmpty() || found == list.size() - 1) {
+        m_position = found;
+        setLeaveEvent(QStringLiteral("lastItem"));
+    } else {
+        m_position = found + 1;
+        setProperty("currentItem", list.at(m_position));
+        setLeaveEvent(QStringLiteral("nextItem"));
+    }
+    leaveState();
+}
