@@ -3,6 +3,7 @@
 // few big ones, and the memory the big copy needs.
 #include "bench.h"
 #include "engine/state.h"
+#include "engine/transition.h"
 #include "plugin/plugin.h"
 
 #include <QDir>
