@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: MIT
+// The copy and remove actions on their own: folder creation, list building, links, and what
+// a second entry of a state starts from.
+#include "actions/actionstate.h"
+#include "copyflow.h"
+#include "copytestutil.h"
+#include "system/copyfilesaction.h"
+#include "system/copyrecursiveaction.h"
+#include "system/countfilesstate.h"
+
+#include <QDirIterator>
+#include <QTemporaryDir>
+
+using namespace CopyTest;
+
+namespace {
+
+QStringList filesBelow(const QString& root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(root).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+class StateHarness {
+public:
+    StateHarness(const char* type) : m_factory(createFactory(nullptr))
+    {
+        m_state.reset(m_factory->createState(QLatin1String(type), QDomNode(), nullptr, QStringLiteral("s")));
+    }
+    CState* state() const { return m_state.get(); }
+    CAction* action() const
+    {
+        auto* actionState = qobject_cast<CActionState*>(m_state.get());
+        return actionState ? actionState->action() : nullptr;
+    }
+    // Enters the state and waits for it to finish; returns the leave event.
+    QString run()
+    {
+        QSignalSpy finished(m_state.get(), &CState::finished);
+        m_state->enter();
+        if (finished.isEmpty() && !finished.wait(30000))
+            return QString();
+        return m_state->leaveEvent();
+    }
+
+private:
+    std::unique_ptr<CStateFactory> m_factory;
+    std::unique_ptr<CState> m_state;
+};
+
+} // namespace
+
+class tst_CopyActions : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void ensureDirectory_data();
+    void ensureDirectory();
+    void keywords_data();
+    void keywords();
+    void eachEntryStartsFresh_data();
+    void eachEntryStartsFresh();
+    void copyDirFailuresAreNotCarriedOver();
+    void countFilesDoesNotKeepEarlierCounts();
+    void linksInTheTree();
+    void removalStaysInsideTheTree();
+};
+
+void tst_CopyActions::ensureDirectory_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("created");
+
+    QTest::newRow("existing") << "" << true;
+    QTest::newRow("nested") << "/a/b/c" << true;
+    QTest::newRow("trailing slash") << "/a/b/" << true;
+    QTest::newRow("double slash") << "/a//b" << true;
+    QTest::newRow("below a file") << "/file/x/y" << false;
+    QTest::newRow("a file itself") << "/file" << false;
+}
+
+void tst_CopyActions::ensureDirectory()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, created);
+    QTemporaryDir tmp;
+    QVERIFY(writeFile(tmp.filePath(QStringLiteral("file")), 1));
+    CActionCopyFiles action(nullptr, "actionCopyFiles");
+    QCOMPARE(action.ensureDirectory(tmp.path() + path), created);
+    QCOMPARE(QFileInfo(tmp.path() + path).isDir(), created);
+}
+
+void tst_CopyActions::keywords_data()
+{
+    QTest::addColumn<bool>("sort");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("bits");
+
+    QTest::newRow("filter, two keywords") << false << "files|hidden" << int(QDir::Files | QDir::Hidden);
+    QTest::newRow("filter, repeated and empty parts") << false << "|dirs||dirs|" << int(QDir::Dirs);
+    QTest::newRow("filter, no keyword at all") << false << "Files|file| files" << 0;
+    QTest::newRow("filter, masks") << false << "rwemask|typemask" << int(QDir::PermissionMask | QDir::TypeMask);
+    QTest::newRow("sort, locale aware by meaning") << true << "localeaware" << int(QDir::LocaleAware);
+    QTest::newRow("sort, time reversed") << true << "time|reversed" << int(QDir::Time | QDir::Reversed);
+    QTest::newRow("sort, unknown") << true << "newest" << 0;
+}
+
+void tst_CopyActions::keywords()
+{
+    QFETCH(bool, sort);
+    QFETCH(QString, value);
+    QFETCH(int, bits);
+    const int got = sort ? int(CCountFilesState::sortFromKeywords(value)) : int(CCountFilesState::filterFromKeywords(value));
+    QCOMPARE(got, bits);
+}
+
+void tst_CopyActions::eachEntryStartsFresh_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::newRow("copyFiles") << "copyFiles";
+    QTest::newRow("copyRenameFiles") << "copyRenameFiles";
+}
+
+// A second entry copies the list of its own entry once, numbered from 1, with progress from 0.
+void tst_CopyActions::eachEntryStartsFresh()
+{
+    QFETCH(QString, type);
+    QTemporaryDir tmp;
+    const QString src = tmp.filePath(QStringLiteral("src"));
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        QVERIFY(writeFile(src + QLatin1Char('/') + QLatin1String(name), 100));
+    StateHarness harness(type.toLatin1().constData());
+    harness.state()->setProperty("srcDir", src);
+    harness.state()->setProperty("destDir", tmp.filePath(QStringLiteral("dest")));
+    harness.state()->setProperty("copyFile1", type == QLatin1String("copyFiles")
+                                                  ? QStringLiteral("%SRC%/*.txt::%DEST%")
+                                                  : QStringLiteral("%SRC%/a.txt|%SRC%/b.txt|%SRC%/c.txt::%DEST%/x"));
+    auto* action = qobject_cast<CActionCopyFiles*>(harness.action());
+    QVERIFY(action);
+
+    for (int entry = 1; entry <= 2; ++entry) {
+        TraceLines trace;
+        QSignalSpy progress(action, &CAction::actionProgress);
+        QCOMPARE(harness.run(), QStringLiteral("success"));
+        QVERIFY(trace.contains(QStringLiteral("Add file #1 to list.")));
+        QVERIFY(!trace.contains(QStringLiteral("Add file #4 ")));
+        QCOMPARE(progress.count(), 3);
+        QCOMPARE(progress.first(), (QVariantList {1, 3}));
+        QCOMPARE(progress.last(), (QVariantList {3, 3}));
+    }
+}
+
+void tst_CopyActions::copyDirFailuresAreNotCarriedOver()
+{
+    QTemporaryDir tmp;
+    const QString src = tmp.filePath(QStringLiteral("src"));
+    const QString dest = tmp.filePath(QStringLiteral("dest"));
+    QVERIFY(writeFile(src + QStringLiteral("/a.txt"), 100));
+    QVERIFY(writeFile(dest, 1)); // a file where the folder should go
+    StateHarness harness("copyDir");
+    harness.state()->setProperty("srcDir", src);
+    harness.state()->setProperty("destDir", dest);
+
+    QCOMPARE(harness.run(), QStringLiteral("failed"));
+    QCOMPARE(harness.state()->property("errorString").toString(), QStringLiteral("Failed creating directory %1\n").arg(dest));
+    QVERIFY(QFile::remove(dest));
+    QCOMPARE(harness.run(), QStringLiteral("success"));
+    QCOMPARE(harness.state()->property("errorString").toString(), QString());
+    QCOMPARE(filesBelow(dest), QStringList {"a.txt"});
+}
+
+void tst_CopyActions::countFilesDoesNotKeepEarlierCounts()
+{
+    QTemporaryDir tmp;
+    for (const char* name : {"a.txt", "b.txt"})
+        QVERIFY(writeFile(tmp.filePath(QLatin1String(name)), 1));
+    StateHarness harness("countFiles");
+    harness.state()->setProperty("fileFilter", QStringLiteral("*.txt"));
+    harness.state()->setProperty("path", tmp.path());
+    QCOMPARE(harness.run(), QStringLiteral("multipleFilesFound"));
+    QCOMPARE(harness.state()->property("fileCount").toInt(), 2);
+
+    harness.state()->setProperty("path", tmp.filePath(QStringLiteral("gone")));
+    QCOMPARE(harness.run(), QStringLiteral("noFilesFound"));
+    QCOMPARE(harness.state()->property("fileCount").toInt(), 0);
+    QCOMPARE(harness.state()->property("fileList").toStringList(), QStringList());
+}
+
+// A link to a folder outside is copied as its content; a link back up the tree is not
+// followed forever, and the count of files matches what is copied.
+void tst_CopyActions::linksInTheTree()
+{
+    QTemporaryDir tmp;
+    const QString src = tmp.filePath(QStringLiteral("src"));
+    const QString outside = tmp.filePath(QStringLiteral("outside"));
+    QVERIFY(writeFile(src + QStringLiteral("/a.txt"), 10));
+    QVERIFY(writeFile(src + QStringLiteral("/sub/b.txt"), 10));
+    QVERIFY(writeFile(outside + QStringLiteral("/o.txt"), 10));
+    QVERIFY(QFile::link(src, src + QStringLiteral("/sub/up")));
+    QVERIFY(QFile::link(outside, src + QStringLiteral("/out")));
+
+    StateHarness harness("copyDir");
+    harness.state()->setProperty("srcDir", src);
+    harness.state()->setProperty("destDir", tmp.filePath(QStringLiteral("dest")));
+    QSignalSpy progress(harness.action(), &CAction::actionProgress);
+    QCOMPARE(harness.run(), QStringLiteral("success"));
+    const QStringList expected {"a.txt", "out/o.txt", "sub/b.txt"};
+    QCOMPARE(filesBelow(tmp.filePath(QStringLiteral("dest"))), expected);
+    QCOMPARE(progress.last(), (QVariantList {3, 3}));
+    QCOMPARE(static_cast<CActionCopyRecursive*>(harness.action())->countAll(src), 3);
+}
+
+void tst_CopyActions::removalStaysInsideTheTree()
+{
+    QTemporaryDir tmp;
+    const QString root = tmp.filePath(QStringLiteral("root"));
+    const QString outside = tmp.filePath(QStringLiteral("outside"));
+    QVERIFY(writeFile(outside + QStringLiteral("/keep.txt"), 10));
+    QVERIFY(writeFile(outside + QStringLiteral("/locked.txt"), 10));
+    QVERIFY(QFile::setPermissions(outside + QStringLiteral("/locked.txt"), QFileDevice::ReadOwner));
+    QVERIFY(writeFile(root + QStringLiteral("/x.tmp"), 10));
+    QVERIFY(QFile::link(outside, root + QStringLiteral("/folder.tmp")));
+    QVERIFY(QFile::link(outside + QStringLiteral("/locked.txt"), root + QStringLiteral("/locked.tmp")));
+
+    StateHarness harness("removeFiles");
+    harness.state()->setProperty("path", root);
+    harness.state()->setProperty("fileFilter", QStringLiteral("*.tmp"));
+    QCOMPARE(harness.run(), QStringLiteral("success"));
+    QCOMPARE(QDir(root).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(filesBelow(outside), (QStringList {"keep.txt", "locked.txt"}));
+    QCOMPARE(QFile::permissions(outside + QStringLiteral("/locked.txt")) & QFileDevice::WriteOwner, QFileDevice::Permissions());
+}
+
+QTEST_GUILESS_MAIN(tst_CopyActions)
+#include "tst_copyactions.moc"
