@@ -54,6 +54,8 @@ private:
     QByteArray bytesAt(qint64 offset, qint64 length) const;
     // Bytes at a relative virtual address; empty unless all of them lie in one section's data.
     QByteArray bytesAtRva(quint32 rva, quint32 length) const;
+    // Up to `length` bytes at the address, fewer where its section's data ends first.
+    QByteArray bytesAtRvaUpTo(quint32 rva, quint32 length) const;
     bool readDirectory(quint32 offset, QList<DirectoryEntry>* entries) const;
 
     QIODevice* m_device;
@@ -80,6 +82,19 @@ QByteArray PeImage::bytesAtRva(quint32 rva, quint32 length) const
         const quint64 into = quint64(rva) - s.virtualAddress;
         if (into + length <= s.rawSize)
             return bytesAt(qint64(s.rawPointer) + qint64(into), length);
+    }
+    return QByteArray();
+}
+
+QByteArray PeImage::bytesAtRvaUpTo(quint32 rva, quint32 length) const
+{
+    for (const Section& s : m_sections) {
+        if (rva < s.virtualAddress || quint64(rva) - s.virtualAddress >= s.rawSize)
+            continue;
+        const quint32 into = rva - s.virtualAddress;
+        const qint64 start = qint64(s.rawPointer) + into;
+        const qint64 available = qMin<qint64>(qint64(s.rawSize) - into, m_size - start);
+        return bytesAt(start, qMin<qint64>(length, available));
     }
     return QByteArray();
 }
@@ -175,7 +190,7 @@ QByteArray PeImage::versionBlock()
     if (entry.isEmpty())
         return QByteArray();
     const quint32 dataSize = u32(entry, 4);
-    return bytesAtRva(u32(entry, 0), qMin(dataSize, kVersionHeadBytes));
+    return bytesAtRvaUpTo(u32(entry, 0), qMin(dataSize, kVersionHeadBytes));
 }
 
 // The fixed file information of a VS_VERSIONINFO block: a length, the value's length, a type,
