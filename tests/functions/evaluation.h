@@ -4,6 +4,7 @@
 // its input cells filled from a source object (value or object property of the cell's name).
 #include "engine/object.h"
 #include "engine/variantconv.h"
+#include "propertymap/expression.h"
 #include "propertymap/propertymap.h"
 
 #include <QStringList>
