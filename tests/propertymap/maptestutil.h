@@ -3,6 +3,7 @@
 // Shared by the property-map, decision and iteration tests: the "generic" factory with the
 // engine tests' "test" state type as a child, and trace lines of one category.
 #include "../engine/teststates.h"
+#include "engine/transition.h"
 
 #include <QDomElement>
 #include <QStringList>
