@@ -13,7 +13,7 @@
 
 namespace {
 
-bool isComponent(int c)
+bool isComponent(qlonglong c)
 {
     return c >= 0 && c <= 255;
 }
@@ -43,13 +43,13 @@ QFont::Weight weightOf(int legacy)
 QVariant CFunctionColor::value()
 {
     if (parameterCount() >= 3) {
-        const int r = Qt3::toInt(parameterValue(0));
-        const int g = Qt3::toInt(parameterValue(1));
-        const int b = Qt3::toInt(parameterValue(2));
+        const qlonglong r = Qt3::toLongLong(parameterValue(0));
+        const qlonglong g = Qt3::toLongLong(parameterValue(1));
+        const qlonglong b = Qt3::toLongLong(parameterValue(2));
         // QColor would warn and still build a colour from out-of-range parts.
         if (!isComponent(r) || !isComponent(g) || !isComponent(b))
             return QVariant::fromValue(QColor());
-        return QVariant::fromValue(QColor(r, g, b));
+        return QVariant::fromValue(QColor(int(r), int(g), int(b)));
     }
     return QVariant::fromValue(QColor::fromString(Qt3::toString(parameterValue(0))));
 }

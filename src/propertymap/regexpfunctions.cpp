@@ -60,9 +60,11 @@ QVariant CFunctionPos::value()
 {
     const QString text = Qt3::toString(parameterValue(0));
     CRegExp& rx = m_pattern.get(Qt3::toString(parameterValue(1)));
-    const int from = parameterCount() >= 3 ? Qt3::toInt(parameterValue(2)) : 0;
+    const qlonglong from = parameterCount() >= 3 ? Qt3::toLongLong(parameterValue(2)) : 0;
+    if (from > text.size())
+        return QVariant(int(-1));
     if (from >= 0)
-        return QVariant(rx.indexIn(text, from));
+        return QVariant(rx.indexIn(text, int(from)));
 
     // Backwards: the last position at or before `last` where a match starts. Walking the match
     // starts forwards finds overlapping matches too, as a backwards scan would.
@@ -87,8 +89,8 @@ QVariant CFunctionSection::value()
 {
     const QString text = Qt3::toString(parameterValue(0));
     const CRegExp& rx = m_pattern.get(Qt3::toString(parameterValue(1)));
-    int start = Qt3::toInt(parameterValue(2));
-    int end = parameterCount() >= 4 ? Qt3::toInt(parameterValue(3)) : -1;
+    qlonglong start = Qt3::toLongLong(parameterValue(2));
+    qlonglong end = parameterCount() >= 4 ? Qt3::toLongLong(parameterValue(3)) : -1;
     if (rx.isValid())
         return QVariant(text.section(rx.regularExpression(), start, end));
 

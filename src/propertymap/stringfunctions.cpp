@@ -35,13 +35,15 @@ QVariant CFunctionLowercase::value()
 
 QVariant CFunctionSubstr::value()
 {
+    // Read as 64-bit numbers, so that a huge start stays out of range instead of wrapping
+    // round to a small one.
     const QString text = Qt3::toString(parameterValue(0));
-    const int start = Qt3::toInt(parameterValue(1));
+    const qlonglong start = Qt3::toLongLong(parameterValue(1));
     if (start < 0 || start >= text.size())
         return QVariant(QString());
-    int length = -1;
+    qlonglong length = -1;
     if (parameterCount() >= 3)
-        length = Qt3::toInt(parameterValue(2));
+        length = Qt3::toLongLong(parameterValue(2));
     if (length < 0 || length > text.size() - start)
         return QVariant(text.mid(start));
     return QVariant(text.mid(start, length));

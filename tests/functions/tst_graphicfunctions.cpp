@@ -32,6 +32,7 @@ void tst_GraphicFunctions::colors_data()
     QTest::newRow("component texts") << "color('0', '128', '255')" << QColor(0, 128, 255);
     QTest::newRow("unknown name") << "color('nocolour')" << QColor();
     QTest::newRow("component out of range") << "color(256, 0, 0)" << QColor();
+    QTest::newRow("component past 32 bits") << "color(4294967296, 0, 0)" << QColor();
     QTest::newRow("negative component") << "color(0, -1, 0)" << QColor();
 }
 

@@ -52,6 +52,7 @@ void tst_TextFunctions::values_data()
     QTest::newRow("substr negative length") << "substr('abcdef', 1, -1)" << "String" << "bcdef";
     QTest::newRow("substr start at end") << "substr('abcdef', 6)" << "String" << "";
     QTest::newRow("substr start beyond end") << "substr('abcdef', 10)" << "String" << "";
+    QTest::newRow("substr start past 32 bits") << "substr('abcdef', 4294967298)" << "String" << "";
     QTest::newRow("substr negative start") << "substr('abcdef', -1)" << "String" << "";
     QTest::newRow("substr word start") << "substr('abc', 'x')" << "String" << "abc";
     QTest::newRow("len") << "len('abc')" << "UInt" << "3";
@@ -79,6 +80,7 @@ void tst_TextFunctions::values_data()
     QTest::newRow("pos backwards to start") << "pos('abc', 'a', -3)" << "Int" << "0";
     QTest::newRow("pos backwards before start") << "pos('abc', 'a', -4)" << "Int" << "-1";
     QTest::newRow("pos from beyond end") << "pos('abc', 'c', 10)" << "Int" << "-1";
+    QTest::newRow("pos from past 32 bits") << "pos('abc', 'a', 4294967296)" << "Int" << "-1";
     QTest::newRow("pos none") << "pos('abc', 'x')" << "Int" << "-1";
     QTest::newRow("pos invalid pattern") << "pos('a(b', '(')" << "Int" << "-1";
 
