@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+// libFuzzer target: the expression parser alone.
+#include "expressionfuzz.h"
+#include "fuzzapp.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    startFuzzApplication(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzzParse(data, size);
+    return 0;
+}
