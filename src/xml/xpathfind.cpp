@@ -111,7 +111,7 @@ Step parseStep(const QString& path, int at)
 
 class Search {
 public:
-    Search(const QString& path, qint64 budget) : m_path(path), m_budget(budget) {}
+    Search(const QString& path, qint64 budget) : m_path(path), m_budget(budget), m_tracing(tracing()) {}
 
     QList<QDomNode> run(const QDomNode& context, const QString& contextName);
 
@@ -123,7 +123,7 @@ private:
 
     const Step& step(int offset);
     void evaluate(const Frame& frame, const QString& name);
-    void collectElements(const QDomNode& context, const Step& step, QList<QDomNode>& out);
+    void collectElements(const QDomNode& context, const Step& step, const Predicate* filter, QList<QDomNode>& out);
     void collectAttributes(const QDomNode& context, const Step& step, QList<QDomNode>& out);
     void applyPredicate(const Predicate& predicate, QList<QDomNode>& list);
     bool spend(qint64 work)
@@ -134,6 +134,7 @@ private:
 
     const QString& m_path;
     qint64 m_budget;
+    const bool m_tracing;
     QHash<int, Step> m_steps;
     std::vector<Frame> m_stack;
     QList<QDomNode> m_result;
@@ -193,9 +194,10 @@ void Search::evaluate(const Frame& frame, const QString& name)
         m_result += candidates;
         return;
     }
-    collectElements(start, s, candidates);
-    for (const Predicate& p : s.predicates)
-        applyPredicate(p, candidates);
+    const bool fuseFirst = !s.predicates.isEmpty() && s.predicates.first().kind == Predicate::Test;
+    collectElements(start, s, fuseFirst ? &s.predicates.first() : nullptr, candidates);
+    for (qsizetype i = fuseFirst ? 1 : 0; i < s.predicates.size(); ++i)
+        applyPredicate(s.predicates.at(i), candidates);
     if (!spend(candidates.size()))
         return;
     if (s.rest < 0) {
@@ -207,8 +209,11 @@ void Search::evaluate(const Frame& frame, const QString& name)
 }
 
 // Pre-order over the element children (and, with the descendant flag, their element
-// descendants); other node types are neither taken nor entered.
-void Search::collectElements(const QDomNode& context, const Step& s, QList<QDomNode>& out)
+// descendants); other node types are neither taken nor entered. A test predicate given as
+// filter is applied while walking: it looks at one node at a time, so applying it here calls
+// it on the same nodes in the same order as applying it to the finished list, without
+// holding every candidate of a large document.
+void Search::collectElements(const QDomNode& context, const Step& s, const Predicate* filter, QList<QDomNode>& out)
 {
     const bool any = s.name == QLatin1String("*");
     qint64 visited = 0;
@@ -216,20 +221,22 @@ void Search::collectElements(const QDomNode& context, const Step& s, QList<QDomN
     while (!node.isNull()) {
         ++visited;
         const bool element = node.isElement();
-        if (element && (any || node.nodeName() == s.name))
+        if (element && (any || node.nodeName() == s.name) && (!filter || matches(filter->test, node, m_tracing)))
             out.append(node);
         if (element && s.descendant && node.hasChildNodes()) {
             node = node.firstChild();
             continue;
         }
-        while (node.nextSibling().isNull()) {
+        QDomNode next = node.nextSibling();
+        while (next.isNull()) {
             node = node.parentNode();
             if (node.isNull() || node == context) {
                 spend(visited);
                 return;
             }
+            next = node.nextSibling();
         }
-        node = node.nextSibling();
+        node = next;
     }
     spend(visited);
 }
@@ -261,14 +268,16 @@ void Search::collectAttributes(const QDomNode& context, const Step& s, QList<QDo
                 node = node.firstChild();
                 continue;
             }
-            while (node.nextSibling().isNull()) {
+            QDomNode next = node.nextSibling();
+            while (next.isNull()) {
                 node = node.parentNode();
                 if (node.isNull() || node == context) {
                     spend(visited + out.size());
                     return;
                 }
+                next = node.nextSibling();
             }
-            node = node.nextSibling();
+            node = next;
         }
     }
     spend(visited + out.size());
@@ -292,7 +301,7 @@ void Search::applyPredicate(const Predicate& p, QList<QDomNode>& list)
             list = QList<QDomNode> {list.last()};
         return;
     case Predicate::Test:
-        list.removeIf([&](const QDomNode& node) { return !matches(p.test, node); });
+        list.removeIf([&](const QDomNode& node) { return !matches(p.test, node, m_tracing); });
         return;
     }
 }

@@ -161,12 +161,12 @@ QList<QDomNode> CXPathNode::findNodes(const QString& path) const
 
 bool CXPathNode::matchesExpression(const QString& expression) const
 {
-    return XPathSearch::matches(XPathSearch::compileExpression(expression), m_node);
+    return XPathSearch::matches(XPathSearch::compileExpression(expression), m_node, XPathSearch::tracing());
 }
 
 bool CXPathNode::matchesPartialExpression(const QString& term) const
 {
-    return XPathSearch::matches(XPathSearch::compileTerm(term), m_node);
+    return XPathSearch::matches(XPathSearch::compileTerm(term), m_node, XPathSearch::tracing());
 }
 
 std::unique_ptr<CXPathNode> CXPathNode::parentNode() const

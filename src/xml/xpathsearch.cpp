@@ -49,19 +49,23 @@ QString childText(const QDomNode& child)
     return QString();
 }
 
-bool checkAttribute(const Term& term, const QDomNode& node)
+bool checkAttribute(const Term& term, const QDomNode& node, bool tracing)
 {
-    SFSM_TRACE(kCategory, QStringLiteral("checkAttribute name=") + term.name + QStringLiteral(" value=") + term.value);
+    if (tracing)
+        Trace::line(kCategory, QStringLiteral("checkAttribute name=") + term.name + QStringLiteral(" value=") + term.value);
     if (!node.isElement())
         return false;
-    const QDomAttr attr = node.toElement().attributeNode(term.name);
-    return !attr.isNull() && attr.value() == term.value;
+    QDomElement element = node.toElement();
+    // A missing attribute reads as a null string, which no non-empty value equals; this
+    // spares the attribute handle on the common path.
+    if (!term.value.isEmpty())
+        return element.attribute(term.name) == term.value;
+    const QDomAttr attr = element.attributeNode(term.name);
+    return !attr.isNull() && attr.value().isEmpty();
 }
 
-bool checkChildTextNode(const Term& term, const QDomNode& node)
+bool checkChildTextNode(const Term& term, const QDomNode& node, bool tracing)
 {
-    static const Trace::Category category(kCategory);
-    const bool tracing = category.enabled();
     if (tracing)
         Trace::line(kCategory, QStringLiteral("checkChildTextNode tagname=") + term.name + QStringLiteral(" text=") + term.value);
     for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
@@ -155,9 +159,16 @@ Expression compileExpression(const QString& text)
     return chain;
 }
 
-bool matches(const Term& term, const QDomNode& node)
+bool tracing()
 {
-    SFSM_TRACE(kCategory, QStringLiteral("matchesPartialExpression: ") + term.text);
+    static const Trace::Category category(kCategory);
+    return category.enabled();
+}
+
+bool matches(const Term& term, const QDomNode& node, bool trace)
+{
+    if (trace)
+        Trace::line(kCategory, QStringLiteral("matchesPartialExpression: ") + term.text);
     if (term.empty)
         return false;
     if (!term.hasEquals) {
@@ -167,24 +178,22 @@ bool matches(const Term& term, const QDomNode& node)
     }
     if (!term.valueFound)
         return false;
-    return term.attribute ? checkAttribute(term, node) : checkChildTextNode(term, node);
+    return term.attribute ? checkAttribute(term, node, trace) : checkChildTextNode(term, node, trace);
 }
 
-bool matches(const Expression& expression, const QDomNode& node)
+bool matches(const Expression& expression, const QDomNode& node, bool trace)
 {
-    static const Trace::Category category(kCategory);
     bool result = false;
     for (const ChainLink& link : expression) {
-        const bool tracing = category.enabled();
-        if (tracing) {
+        if (trace) {
             Trace::line(kCategory, QStringLiteral("updateMatch with operator '")
                             + (link.isAnd ? QLatin1String("and") : QLatin1String("or"))
                             + QStringLiteral("' and expression: ") + link.term.text);
         }
         // Every term is evaluated, without a short cut, so each writes its trace lines.
-        const bool value = matches(link.term, node);
+        const bool value = matches(link.term, node, trace);
         result = link.isAnd ? (result && value) : (result || value);
-        if (tracing)
+        if (trace)
             Trace::line(kCategory, QStringLiteral("  'matches' is now ") + (result ? QLatin1String("true") : QLatin1String("false")));
     }
     return result;

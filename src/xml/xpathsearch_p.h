@@ -31,8 +31,13 @@ using Expression = QList<ChainLink>;
 Term compileTerm(const QString& term);
 Expression compileExpression(const QString& expression);
 
-bool matches(const Term& term, const QDomNode& node);
-bool matches(const Expression& expression, const QDomNode& node);
+// Whether the "xpath" trace category passes the filters.
+bool tracing();
+
+// `trace`: whether to write the trace lines, decided once by the caller, so a search over
+// many nodes pays nothing per node for a filtered category.
+bool matches(const Term& term, const QDomNode& node, bool trace);
+bool matches(const Expression& expression, const QDomNode& node, bool trace);
 
 // The work a search may do (nodes visited plus nodes kept) before it gives up. Paths whose
 // steps multiply their context nodes grow without limit, because duplicates are kept.
