@@ -145,11 +145,13 @@ private:
     class JobEvent;
 
     void runJob();
+    void post(QEvent* e);
     void finishJob(quint64 generation);
     void startNow();
 
     Worker* m_worker = nullptr;
     std::atomic<bool> m_stop {false};
+    std::atomic<quint64> m_handOvers {0};
     // Only the event-loop thread touches these three.
     quint64 m_generation = 0;
     bool m_busy = false;

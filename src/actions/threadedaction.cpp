@@ -4,17 +4,29 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <thread>
 
-// The worker thread only runs the job of its action.
-class CThreadedAction::Worker : public QThread {
+// The worker thread of one job. A joined std::thread rather than a QThread: joining orders
+// everything the job did before whatever follows in a way thread checkers can see, while the
+// wait of a QThread synchronises inside Qt, out of their sight.
+class CThreadedAction::Worker {
 public:
     explicit Worker(CThreadedAction* action) : m_action(action) {}
+    ~Worker() { wait(); }
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
 
-protected:
-    void run() override { m_action->runJob(); }
+    void start() { m_thread = std::thread([this] { m_action->runJob(); }); }
+    bool isRunning() const { return m_thread.joinable(); }
+    void wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
 
 private:
     CThreadedAction* m_action;
+    std::thread m_thread;
 };
 
 // The end (1001) or a progress change (1002) of a job. It names the job's generation, and a
@@ -104,7 +116,15 @@ void CThreadedAction::whenIdle(std::function<void()> f)
 void CThreadedAction::setProgress(int p)
 {
     const int value = storeProgress(p);
-    QCoreApplication::postEvent(this, new JobEvent(kActionProgressEvent, m_jobGeneration, value, totalSteps()));
+    post(new JobEvent(kActionProgressEvent, m_jobGeneration, value, totalSteps()));
+}
+
+void CThreadedAction::post(QEvent* e)
+{
+    // Qt's event queue orders the hand-over, but out of sight of thread checkers; this release
+    // and the acquire in event() state the order where they can see it.
+    m_handOvers.fetch_add(1, std::memory_order_release);
+    QCoreApplication::postEvent(this, e);
 }
 
 void CThreadedAction::runJob()
@@ -114,11 +134,12 @@ void CThreadedAction::runJob()
     qDebug("%s", qPrintable(QStringLiteral("[THREAD] ThreadId = %1.\n")
                                 .arg(quintptr(QThread::currentThreadId()))));
     setResult(doAction());
-    QCoreApplication::postEvent(this, new JobEvent(kStateFinishedEvent, m_jobGeneration));
+    post(new JobEvent(kStateFinishedEvent, m_jobGeneration));
 }
 
 bool CThreadedAction::event(QEvent* e)
 {
+    m_handOvers.load(std::memory_order_acquire);
     if (e->type() == kStateFinishedEvent) {
         finishJob(static_cast<JobEvent*>(e)->generation);
         return true;

@@ -7,7 +7,10 @@
 
 #include <QSemaphore>
 #include <QThread>
+#include <atomic>
 #include <functional>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 // Finishes at once with a chosen result and event.
 class CTestSyncAction : public CAction {
@@ -38,12 +41,16 @@ public:
     }
     ~CTestThreadedAction() override { stopAndWait(); }
 
-    QThread* jobThread = nullptr;
+    // The kernel's id of the thread that ran the last job, and whether that was the thread
+    // of the event loop.
+    std::atomic<pid_t> jobThreadId {0};
+    std::atomic<bool> jobOnEventLoopThread {false};
 
 protected:
     int doAction() override
     {
-        jobThread = QThread::currentThread();
+        jobThreadId = pid_t(syscall(SYS_gettid));
+        jobOnEventLoopThread = QThread::currentThread() == thread();
         return m_job(this);
     }
 
