@@ -30,7 +30,8 @@ bool isXmlName(const QString& name)
 }
 
 // Whether the DOM would take the child under the parent: a container of the same document,
-// and not the child itself or one of its descendants, which would make the tree a cycle.
+// not the child itself or one of its descendants (the tree would become a cycle), and no
+// second element directly under a document.
 bool canAdopt(const QDomNode& parent, const QDomNode& child)
 {
     if (parent.isNull() || child.isNull())
@@ -40,6 +41,10 @@ bool canAdopt(const QDomNode& parent, const QDomNode& child)
     if (child.isDocument() || child.isAttr() || child.isDocumentType() || child.isEntity() || child.isNotation())
         return false;
     if (documentOf(parent) != documentOf(child))
+        return false;
+    // A document holds one element; a second would serialise into text no parser reads back.
+    if (parent.isDocument() && child.isElement() && !parent.toDocument().documentElement().isNull()
+        && parent.toDocument().documentElement() != child)
         return false;
     for (QDomNode n = parent; !n.isNull(); n = n.parentNode()) {
         if (n == child)

@@ -367,6 +367,7 @@ void tst_XPathNode::refusedEdits_data()
     QTest::newRow("append under a text node") << "underText";
     QTest::newRow("append an attribute") << "attribute";
     QTest::newRow("append an invalid tag name") << "badName";
+    QTest::newRow("append a second root element") << "secondRoot";
     QTest::newRow("insert before a non-child") << "beforeStranger";
     QTest::newRow("insert after a non-child") << "afterStranger";
     QTest::newRow("insert before itself") << "beforeSelf";
@@ -400,6 +401,8 @@ void tst_XPathNode::refusedEdits()
         changed = text.appendChild(QStringLiteral("q"));
     else if (edit == QLatin1String("attribute"))
         changed = c.appendChild(attr);
+    else if (edit == QLatin1String("secondRoot"))
+        changed = CXPathNode(doc).appendChild(QStringLiteral("r"));
     else if (edit == QLatin1String("badName"))
         changed = a.appendChild(QStringLiteral("1x"));
     else if (edit == QLatin1String("beforeStranger"))

@@ -25,15 +25,22 @@ public:
     CState* state(const QString& name) const { return m_fsm ? m_fsm->state(name) : nullptr; }
 
     // Enters the FSM and waits until it finishes; the exit taken, or empty when it does not.
+    // The FSM also reports each of its states finishing through the same signal.
     QString run()
     {
         if (!m_fsm)
             return QStringLiteral("<not built>");
         QSignalSpy finished(m_fsm.get(), &CState::finished);
         m_fsm->enter();
-        if (finished.isEmpty() && !finished.wait(10000))
-            return QString();
-        return m_fsm->leaveEvent();
+        qsizetype seen = 0;
+        for (;;) {
+            for (; seen < finished.size(); ++seen) {
+                if (finished.at(seen).at(0).value<CState*>() == m_fsm.get())
+                    return m_fsm->leaveEvent();
+            }
+            if (!finished.wait(10000))
+                return QString();
+        }
     }
 
 private:

@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: MIT
+// XML documents handled the way scripts do it: expression texts evaluated by property maps,
+// and flows that parse, search and edit a document across states.
+#include "engine/trace.h"
+#include "propertymap/propertymap.h"
+#include "xml/xpathnode.h"
+#include "xmlflow.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+using XmlTest::Flow;
+
+namespace {
+
+const char* const kConfig = "<config><server name=\"main\"/><item><name>a</name></item>"
+                            "<item><name>b</name></item><item><name>c</name></item></config>";
+
+// The serialised document without its line feeds and indentation.
+QString compact(const QString& text)
+{
+    QString out = text;
+    out.remove(QRegularExpression(QStringLiteral("\n\\s*")));
+    return out;
+}
+
+// The target of an evaluated map: an object as its name and entry names, a value as text.
+QString render(const CProperty& target)
+{
+    if (CPropertyObject* o = target.object()) {
+        const QStringList entries = o->objects().names();
+        if (entries.isEmpty()) {
+            auto* node = qobject_cast<CXPathNode*>(o);
+            return node ? QStringLiteral("node ") + node->fullName() : QStringLiteral("object ") + o->objectName();
+        }
+        return o->objectName() + QLatin1Char(':') + entries.join(QLatin1Char(','));
+    }
+    return target.value().isValid() ? compact(target.value().toString()) : QStringLiteral("<invalid>");
+}
+
+} // namespace
+
+class tst_XmlFlows : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void expressions_data();
+    void expressions();
+    void parseSearchAndEdit();
+};
+
+void tst_XmlFlows::initTestCase()
+{
+    Trace::setStderrEnabled(qEnvironmentVariableIsSet("XMLFLOWS_TRACE"));
+}
+
+void tst_XmlFlows::expressions_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("document"); // after evaluation, empty when unchanged
+
+    QTest::newRow("findnodes") << "findnodes($doc, '//item')" << "nodeList:node0,node1,node2" << "";
+    QTest::newRow("findnodes, nothing") << "findnodes($doc, '//entry')" << "<invalid>" << "";
+    QTest::newRow("findnodes over a list") << "findnodes($items, 'name')" << "nodeList:node0,node1,node2" << "";
+    QTest::newRow("findnodes of a search") << "findnodes(findnodes($doc, '//item[name=\\'b\\']'), 'name')"
+                                           << "nodeList:node0" << "";
+    QTest::newRow("findfirstnode") << "findfirstnode($doc, '/config/server')" << "node /config/server" << "";
+    QTest::newRow("findfirstnode of a list") << "findfirstnode($items, 'name')" << "<invalid>" << "";
+    QTest::newRow("xmltostring of an inner node") << "xmltostring(findfirstnode($doc, '//name'))"
+                                                  << QString::fromLatin1(kConfig) << "";
+    QTest::newRow("setattribute") << "setattribute(findfirstnode($doc, '//server'), 'port', 8080)"
+                                  << "node /config/server"
+                                  << "<config><server name=\"main\" port=\"8080\"/><item><name>a</name></item>"
+                                     "<item><name>b</name></item><item><name>c</name></item></config>";
+    QTest::newRow("appendchild of a second root") << "xmltostring(appendchild($doc, 'x'))"
+                                                  << QString::fromLatin1(kConfig) << "";
+    QTest::newRow("appendchild to the root")
+        << "appendchild(findfirstnode($doc, '/config'), 'entry')" << "node /config"
+        << "<config><server name=\"main\"/><item><name>a</name></item><item><name>b</name></item>"
+           "<item><name>c</name></item><entry/></config>";
+    QTest::newRow("removechild") << "removechild(findfirstnode($doc, '/config'), findfirstnode($doc, '//item'))"
+                                 << "node /config"
+                                 << "<config><server name=\"main\"/><item><name>b</name></item>"
+                                    "<item><name>c</name></item></config>";
+    QTest::newRow("insertbefore a non-child")
+        << "insertbefore(findfirstnode($doc, '/config'), 'x', findfirstnode($doc, '//name'))" << "node /config" << "";
+    QTest::newRow("insertafter")
+        << "insertafter(findfirstnode($doc, '/config'), findfirstnode($doc, '//server'), findfirstnode($doc, '//item[last]'))"
+        << "node /config"
+        << "<config><item><name>a</name></item><item><name>b</name></item><item><name>c</name></item>"
+           "<server name=\"main\"/></config>";
+}
+
+void tst_XmlFlows::expressions()
+{
+    QFETCH(QString, expression);
+    QFETCH(QString, result);
+    QFETCH(QString, document);
+    QDomDocument doc;
+    QVERIFY(doc.setContent(QString::fromLatin1(kConfig)));
+    CPropertyObject source;
+    source.setObjectProperty("doc", new CXPathNode(doc));
+    auto* items = new CPropertyObject(nullptr, "items");
+    const QList<QDomNode> found = CXPathNode(doc).findNodes(QStringLiteral("//item"));
+    for (int i = 0; i < found.size(); ++i)
+        items->setObjectProperty(QByteArray("item" + QByteArray::number(i)).constData(), new CXPathNode(found.at(i)));
+    source.setObjectProperty("items", items);
+
+    CPropertyMap map(nullptr, QStringLiteral("target"), expression);
+    QCOMPARE(map.errors(), QString());
+    for (CProperty* cell : map.variables())
+        cell->setObject(source.objectProperty(cell->name().toLatin1().constData()));
+    QVERIFY(map.evaluate());
+    QCOMPARE(render(map.targetCell()), result);
+    QCOMPARE(doc.toString(-1), document.isEmpty() ? QString::fromLatin1(kConfig) : document);
+}
+
+void tst_XmlFlows::parseSearchAndEdit()
+{
+    const QString xml = QStringLiteral(
+        "<fsm><states>"
+        "<state name=\"parse\" type=\"parseXml\"><property key=\"xmlContent\" value=\"%1\"/></state>"
+        "<state name=\"find\" type=\"xmlFindNodes\"><property key=\"path\" value=\"/config/item\"/></state>"
+        "</states><events><event name=\"many\"/><event name=\"other\"/></events><transitions>"
+        "<transition name=\"go\" startstate=\"parse\"/>"
+        "<transition name=\"parsed\" fromstate=\"parse\" event=\"finished\" tostate=\"find\">"
+        "<propertymap target=\"node\" function=\"$xmlDocument\"/></transition>"
+        "<transition name=\"bad\" fromstate=\"parse\" event=\"invalid\" toexit=\"other\"/>"
+        "<transition name=\"few\" fromstate=\"find\" event=\"singleFound|noFound\" toexit=\"other\"/>"
+        "<transition name=\"found\" fromstate=\"find\" event=\"multipleFound\" toexit=\"many\">"
+        "<propertymap target=\"fsm.items\" function=\"$nodeList\"/>"
+        "<propertymap target=\"fsm.names\" function=\"findnodes($nodeList, 'name')\"/>"
+        "<propertymap target=\"fsm.text\" function=\"xmltostring(setattribute(element($nodeList, 1), 'seen', 'yes'))\"/>"
+        "</transition></transitions></fsm>")
+                            .arg(QString::fromLatin1(kConfig).toHtmlEscaped());
+    Flow flow(xml);
+    QVERIFY(flow.fsm());
+    QCOMPARE(flow.fsm()->errors(), QString());
+    QCOMPARE(flow.run(), QStringLiteral("many"));
+    CFsm* fsm = flow.fsm();
+    QCOMPARE(fsm->objectProperty("items")->objects().names(), QStringList({"item0", "item1", "item2"}));
+    QCOMPARE(fsm->objectProperty("names")->objects().names(), QStringList({"node0", "node1", "node2"}));
+    const QString text = compact(fsm->property("text").toString());
+    QVERIFY2(text.contains(QLatin1String("<item seen=\"yes\"><name>b</name></item>")), qPrintable(text));
+    // The stored clones share the document the edit changed.
+    auto* second = qobject_cast<CXPathNode*>(fsm->objectProperty("items")->objectProperty("item1"));
+    QVERIFY(second);
+    QVERIFY(second->hasAttribute(QStringLiteral("seen")));
+}
+
+QTEST_GUILESS_MAIN(tst_XmlFlows)
+#include "tst_xmlflows.moc"
