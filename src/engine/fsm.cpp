@@ -5,6 +5,7 @@
 #include "engine/variantconv.h"
 
 #include <QCoreApplication>
+#include <QSet>
 
 namespace {
 
@@ -45,10 +46,33 @@ void CFsm::reset()
 {
     const auto states = std::exchange(m_states, {});
     m_current = nullptr;
+    // A QObject leaves its parent's child list by a search and a move, so deleting thousands of
+    // states and transitions one by one from the middle of the list took quadratic time. Take
+    // this FSM's transitions out of every map first, then delete states and transitions in
+    // child-list order, where each one leaves from the front of the list.
+    auto dropOwnTransitions = [this](QMap<QString, CTransition*>& map) {
+        for (auto it = map.begin(); it != map.end();) {
+            if (it.value()->parent() == this)
+                it = map.erase(it);
+            else
+                ++it;
+        }
+    };
+    QSet<QObject*> doomed;
+    doomed.reserve(states.size());
     for (CState* s : states) {
         disconnectState(s);
-        delete s;
+        doomed.insert(s);
+        dropOwnTransitions(s->transitions());
     }
+    dropOwnTransitions(CState::transitions());
+    // Transitions that were never attached are dropped too: nothing can reach them any more.
+    const QObjectList kids = children();
+    for (QObject* child : kids) {
+        if (doomed.remove(child) || qobject_cast<CTransition*>(child))
+            delete child;
+    }
+    qDeleteAll(doomed); // states held here under another parent
     setLeaveEvent(QString());
     CState::reset();
 }

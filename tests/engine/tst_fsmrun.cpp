@@ -3,6 +3,7 @@
 #include "engine/transition.h"
 #include "teststates.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -110,6 +111,7 @@ private Q_SLOTS:
     void pageStack();
     void transitionCodes_data();
     void transitionCodes();
+    void resetDeletesWhatItOwns();
 
 private:
     std::unique_ptr<CStateFactory> m_factory;
@@ -478,6 +480,25 @@ void tst_FsmRun::transitionCodes()
     // A refused transition is attached nowhere; an entry transition replaces the previous one.
     const int added = parts.at(0) == QLatin1String("*") ? 0 : parts.at(1).split(QLatin1Char('|')).size();
     QCOMPARE(root->transitionTable().size(), transitionsBefore + (code == 0 ? added : 0));
+}
+
+void tst_FsmRun::resetDeletesWhatItOwns()
+{
+    const QString inner = body(st("y"), "out", start("y") + out("y", "next", "out"));
+    std::unique_ptr<CFsm> root(buildFsm(fsm(st("a") + sub("s", inner), "done",
+                                            start("a") + go("a", "next", "s") + out("s", "out", "done")
+                                                + go("a", "next", "nowhere")),
+                                        m_factory.get()));
+    QPointer<CState> a = root->state(QStringLiteral("a"));
+    QPointer<CState> s = root->state(QStringLiteral("s"));
+    QPointer<CTransition> toS = a->transition(QStringLiteral("next"));
+    QPointer<CTransition> exitOfS = s->transition(QStringLiteral("out")); // ours, held by the nested FSM
+    QPointer<CTransition> start = root->transition(QStringLiteral("__start"));
+    QPointer<QObject> hostObject = new QObject(root.get());
+    root->reset();
+    QVERIFY(a.isNull() && s.isNull() && toS.isNull() && exitOfS.isNull() && start.isNull());
+    QVERIFY(root->stateNames().isEmpty());
+    QVERIFY(!hostObject.isNull()); // not the engine's to delete
 }
 
 QTEST_GUILESS_MAIN(tst_FsmRun)
