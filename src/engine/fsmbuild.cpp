@@ -14,16 +14,14 @@ namespace {
 
 const QString kStartEvent = QStringLiteral("__start");
 
-// Only elements whose grandparent is the "fsm" element count.
-QList<CDomNode> sectionElements(const QDomNode& root, const QString& path)
+// Only elements whose grandparent is the "fsm" element count: the direct children with that
+// tag of the first section element. Deeper ones are skipped, so they are not searched either.
+QList<QDomElement> sectionElements(const QDomNode& root, const QString& section, const QString& tag)
 {
-    QList<CDomNode> found = CDomNode(root).elementsByPath(path);
-    QList<CDomNode> out;
-    out.reserve(found.size());
-    for (const CDomNode& n : found) {
-        if (n.parentNode().parentNode() == root)
-            out.append(n);
-    }
+    QList<QDomElement> out;
+    const QDomElement first = CDomNode(root).firstChildElementNamed(section).toElement();
+    for (QDomElement e = first.firstChildElement(tag); !e.isNull(); e = e.nextSiblingElement(tag))
+        out.append(e);
     return out;
 }
 
@@ -38,8 +36,8 @@ QString firstSection(const QString& path)
 void CFsm::build(CStateFactory* factory, const QDomNode& element)
 {
     loadStates(element, factory);
-    for (const CDomNode& e : sectionElements(element, QStringLiteral("events/event")))
-        addEvents(QStringList {e.toElement().attribute(QStringLiteral("name"))});
+    for (const QDomElement& e : sectionElements(element, QStringLiteral("events"), QStringLiteral("event")))
+        addEvents(QStringList {e.attribute(QStringLiteral("name"))});
     loadTransitions(element);
     if (!CState::transitions().contains(kStartEvent)) {
         SFSM_TRACE("fsm", QStringLiteral("  ! Error ! No start transition set."));
@@ -50,8 +48,7 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
 
 void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
 {
-    for (const CDomNode& node : sectionElements(element, QStringLiteral("states/state"))) {
-        const QDomElement e = node.toElement();
+    for (const QDomElement& e : sectionElements(element, QStringLiteral("states"), QStringLiteral("state"))) {
         const QString name = e.attribute(QStringLiteral("name"));
         const QString weight = e.attribute(QStringLiteral("weight"));
         const QString type = e.attribute(QStringLiteral("type"));
@@ -91,8 +88,7 @@ void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
 
 void CFsm::loadTransitions(const QDomNode& element)
 {
-    for (const CDomNode& node : sectionElements(element, QStringLiteral("transitions/transition"))) {
-        const QDomElement e = node.toElement();
+    for (const QDomElement& e : sectionElements(element, QStringLiteral("transitions"), QStringLiteral("transition"))) {
         const QString from = e.attribute(QStringLiteral("fromstate"));
         const QString to = e.attribute(QStringLiteral("tostate"));
         const QString toExit = e.attribute(QStringLiteral("toexit"));

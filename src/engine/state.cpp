@@ -3,7 +3,6 @@
 #include "engine/trace.h"
 #include "engine/transition.h"
 #include "system/osversion.h"
-#include "xml/domnode.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -183,35 +182,41 @@ void CState::configure(const QDomNode& element, const QString& context)
 {
     if (element.isNull())
         return;
-    const QList<CDomNode> properties = CDomNode(element).elementsByPath(QStringLiteral("property"));
-    for (const CDomNode& node : properties) {
-        const QDomElement e = node.toElement();
-        const QDomNode parentNode = e.parentNode();
-        bool take = parentNode == element;
-        if (!take && parentNode.isElement() && parentNode.parentNode() == element) {
-            const QDomElement system = parentNode.toElement();
-            if (system.tagName().toLower() == QLatin1String("system")) {
-                const QString type = system.attribute(QStringLiteral("type"));
-                take = type == QLatin1String("common") || OsVersion::matches(type);
-            }
-        }
-        if (!take)
+    // Only properties directly below the element, or directly below a "system" child of it for
+    // this operating system, are taken; walking just those two levels keeps their document
+    // order without searching the whole subtree (which, for an FSM, is the whole file).
+    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        if (child.tagName() == QLatin1String("property")) {
+            applyPropertyElement(child, context);
             continue;
-        const QString key = e.attribute(QStringLiteral("key"));
-        QString value = e.attribute(QStringLiteral("value"));
-        const bool required = e.attribute(QStringLiteral("required")).toLower() == QLatin1String("yes");
-        if (!value.isEmpty()) {
-            if (value.startsWith(QLatin1String("tr(")))
-                value = translateDefinitionText(context, value.mid(3, value.size() - 4));
-            if (!setProperty(key.toLatin1().constData(), QVariant(value)))
-                SFSM_TRACE("state", QStringLiteral("  ! Warning ! Adding property failed."));
         }
-        if (required)
-            addRequiredProperty(key);
+        if (child.tagName().toLower() != QLatin1String("system"))
+            continue;
+        const QString type = child.attribute(QStringLiteral("type"));
+        if (type != QLatin1String("common") && !OsVersion::matches(type))
+            continue;
+        for (QDomElement p = child.firstChildElement(QStringLiteral("property")); !p.isNull();
+             p = p.nextSiblingElement(QStringLiteral("property")))
+            applyPropertyElement(p, context);
     }
     bool ok = false;
     const int weight = element.toElement().attribute(QStringLiteral("weight")).toInt(&ok);
     setWeight(ok ? weight : 0);
+}
+
+void CState::applyPropertyElement(const QDomElement& e, const QString& context)
+{
+    const QString key = e.attribute(QStringLiteral("key"));
+    QString value = e.attribute(QStringLiteral("value"));
+    const bool required = e.attribute(QStringLiteral("required")).toLower() == QLatin1String("yes");
+    if (!value.isEmpty()) {
+        if (value.startsWith(QLatin1String("tr(")))
+            value = translateDefinitionText(context, value.mid(3, value.size() - 4));
+        if (!setProperty(key.toLatin1().constData(), QVariant(value)))
+            SFSM_TRACE("state", QStringLiteral("  ! Warning ! Adding property failed."));
+    }
+    if (required)
+        addRequiredProperty(key);
 }
 
 QString CState::translateDefinitionText(const QString& context, const QString& text) const

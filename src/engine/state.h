@@ -78,6 +78,8 @@ signals:
 
 protected:
     bool event(QEvent* e) override;
+    // Applies one "property" element of a definition file.
+    void applyPropertyElement(const QDomElement& e, const QString& context);
     // Translates a "tr(...)" text read from a definition file, falling back to "@default".
     QString translateDefinitionText(const QString& context, const QString& text) const;
 
