@@ -19,7 +19,6 @@ private Q_SLOTS:
     void unnamedAction();
     void progressClamp_data();
     void progressClamp();
-    void advanceIgnoresNonPositive();
     void percentOfState_data();
     void percentOfState();
     void timerDrivesProgressToFull();
@@ -28,8 +27,6 @@ private Q_SLOTS:
     void configure();
     void configureWarnsWhenPropertyRefused();
     void syncActionLeavesInsideEnter();
-    void enterWithoutActionWaits();
-    void resetDeletesAction();
 
 private:
     QStringList m_trace;
@@ -93,19 +90,6 @@ void tst_Action::progressClamp()
     QCOMPARE(action.progress(), reported);
 }
 
-void tst_Action::advanceIgnoresNonPositive()
-{
-    CTestSyncAction action(nullptr, "a");
-    QSignalSpy spy(&action, &CAction::actionProgress);
-    action.advance(0);
-    action.advance(-2);
-    QCOMPARE(spy.size(), 0);
-    action.advance(2);
-    action.step();
-    QCOMPARE(action.progress(), 3);
-    QCOMPARE(spy.size(), 2);
-}
-
 void tst_Action::percentOfState_data()
 {
     QTest::addColumn<int>("current");
@@ -148,14 +132,6 @@ void tst_Action::timerDrivesProgressToFull()
     QCOMPARE(spy.last().at(0).toInt(), 2);
     QCOMPARE(state.progressValue(), 100.0);
     action->stopProgressTimer();
-    const qsizetype stopped = spy.size();
-    // Restarting after a stop does not double the tick.
-    action->startProgressTimer();
-    action->stopProgressTimer();
-    action->startProgressTimer();
-    action->setProgress(0);
-    QTRY_VERIFY_WITH_TIMEOUT(spy.size() > stopped + 1, 3000);
-    QCOMPARE(spy.last().at(0).toInt(), 1);
 }
 
 void tst_Action::propertyFallThrough()
@@ -274,29 +250,6 @@ void tst_Action::syncActionLeavesInsideEnter()
     state.enter();
     QCOMPARE(state.results, (QList<int> {3, 0}));
     QCOMPARE(state.leaveEvent(), QStringLiteral("success"));
-}
-
-void tst_Action::enterWithoutActionWaits()
-{
-    CTestActionState state(nullptr, "empty");
-    QSignalSpy finished(&state, &CState::finished);
-    state.enter();
-    state.leave();
-    QCoreApplication::processEvents();
-    QCOMPARE(finished.size(), 0);
-}
-
-void tst_Action::resetDeletesAction()
-{
-    CTestActionState state(nullptr, "s");
-    QPointer<CAction> action = new CTestSyncAction(&state, "act");
-    state.setAction(action);
-    state.setProperty("kept", 1);
-    state.reset();
-    QVERIFY(action.isNull());
-    QVERIFY(!state.action());
-    QCOMPARE(state.property("kept").toInt(), 1);
-    QCOMPARE(state.events().size(), 2);
 }
 
 QTEST_GUILESS_MAIN(tst_Action)

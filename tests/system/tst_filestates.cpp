@@ -53,25 +53,18 @@ class tst_FileStates : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
-    void declarations_data();
-    void declarations();
-    void readFile_data();
-    void readFile();
-    void readFileFailures();
-    void readTextFile_data();
-    void readTextFile();
-    void writeFile_data();
-    void writeFile();
+    void read_data();
+    void read();
+    void readFailures();
+    void write_data();
+    void write();
     void readThenWriteCopiesBytes();
-    void writeTextFile_data();
-    void writeTextFile();
     void appendToFile();
     void writesThatDoNotReachTheDiskFail_data();
     void writesThatDoNotReachTheDiskFail();
     void createDirectory_data();
     void createDirectory();
     void pathMacrosAreExpanded();
-    void contentClone();
 
 private:
     QTemporaryDir m_dir;
@@ -83,85 +76,59 @@ void tst_FileStates::initTestCase()
     Trace::setStderrEnabled(false);
 }
 
-void tst_FileStates::declarations_data()
+void tst_FileStates::read_data()
 {
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QStringList>("events");
-    QTest::addColumn<QStringList>("required");
-    QTest::addColumn<QStringList>("announced");
-    QTest::newRow("readFile") << "readFile" << kReadEvents << QStringList {"path", "type"} << QStringList {"content"};
-    QTest::newRow("readTextFile") << "readTextFile" << kReadEvents << QStringList {"path"}
-                                  << QStringList {"content"};
-    QTest::newRow("writeFile") << "writeFile" << kWriteEvents << QStringList {"path", "content"} << QStringList();
-    QTest::newRow("writeTextFile") << "writeTextFile" << kWriteEvents << QStringList {"path", "content"}
-                                   << QStringList();
-    QTest::newRow("appendToFile") << "appendToFile" << kWriteEvents << QStringList {"path", "content"}
-                                  << QStringList();
-    QTest::newRow("createDirectory") << "createDirectory" << kDirEvents << QStringList {"path", "directoryName"}
-                                     << QStringList();
-    QTest::newRow("getFileVersion") << "getFileVersion" << QStringList {"finished"} << QStringList {"path"}
-                                    << QStringList {"major", "minor", "revision", "build", "version"};
-}
-
-void tst_FileStates::declarations()
-{
-    QFETCH(QString, type);
-    QFETCH(QStringList, events);
-    QFETCH(QStringList, required);
-    QFETCH(QStringList, announced);
-    std::unique_ptr<CStateFactory> factory(createFactory(nullptr));
-    std::unique_ptr<CState> s(factory->createState(type, QDomNode(), nullptr, QStringLiteral("s")));
-    QVERIFY(s);
-    QCOMPARE(s->typeName(), type);
-    QCOMPARE(s->events(), events);
-    QCOMPARE(s->requiredProperties(), required);
-    QCOMPARE(s->announcedProperties(), announced);
-}
-
-void tst_FileStates::readFile_data()
-{
-    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<Props>("props");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("binary");
+    QTest::addColumn<bool>("binary"); // the content is expected as raw bytes, else as text
     QTest::addColumn<QString>("text");
-    QTest::newRow("bin") << "bin" << allBytes() << true << QString();
-    QTest::newRow("BiN mixed case") << "BiN" << QByteArray("a\0b", 3) << true << QString();
-    QTest::newRow("empty type reads text") << "" << QByteArray("gr\xc3\xbc\xc3\x9f") << false
-                                           << QString::fromUtf8("gr\xc3\xbc\xc3\x9f");
-    QTest::newRow("other type reads text") << "binary" << QByteArray("line\r\nnext") << false
-                                           << QStringLiteral("line\r\nnext");
-    QTest::newRow("utf-16 with byte order mark")
-        << "text" << QByteArray("\xff\xfeh\0i\0", 6) << false << QStringLiteral("hi");
-    QTest::newRow("empty file, bin") << "bin" << QByteArray() << true << QString();
+    const QString file = QStringLiteral("readFile");
+    const QString text = QStringLiteral("readTextFile");
+    const QString euro = QString::fromUtf8("\xe2\x82\xac 5");
+    QTest::newRow("bin") << file << Props {{"type", "bin"}} << allBytes() << true << QString();
+    QTest::newRow("BiN mixed case") << file << Props {{"type", "BiN"}} << QByteArray("a\0b", 3) << true << QString();
+    QTest::newRow("empty file, bin") << file << Props {{"type", "bin"}} << QByteArray() << true << QString();
+    QTest::newRow("empty type reads text") << file << Props {{"type", ""}} << euro.toUtf8() << false << euro;
+    QTest::newRow("other type reads text") << file << Props {{"type", "binary"}} << QByteArray("a\r\nb") << false
+                                           << QStringLiteral("a\r\nb");
+    QTest::newRow("utf-16 byte order mark") << file << Props {{"type", "text"}} << QByteArray("\xff\xfeh\0i\0", 6)
+                                            << false << QStringLiteral("hi");
+    QTest::newRow("text, default utf-8") << text << Props() << euro.toUtf8() << false << euro;
+    QTest::newRow("text, latin-9") << text << Props {{"codec", "ISO 8859-15"}} << QByteArray("\xa4 5") << false << euro;
+    QTest::newRow("text, code page 850") << text << Props {{"codec", "IBM 850"}} << QByteArray("\x81" "ber") << false
+                                         << QString::fromUtf8("\xc3\xbc" "ber");
+    QTest::newRow("text, unknown codec") << text << Props {{"codec", "no-such-codec"}} << euro.toUtf8() << false
+                                         << euro;
 }
 
-void tst_FileStates::readFile()
+void tst_FileStates::read()
 {
-    QFETCH(QString, type);
+    QFETCH(QString, state);
+    QFETCH(Props, props);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, binary);
     QFETCH(QString, text);
     const QString path = m_dir.filePath(QStringLiteral("read.dat"));
     QVERIFY(writeBytes(path, bytes));
+    props.insert(QStringLiteral("path"), path);
     TraceLines trace;
-    Flow flow(singleStateFlow(QStringLiteral("readFile"), Props {{"path", path}, {"type", type}}, kReadEvents));
+    Flow flow(singleStateFlow(state, props, kReadEvents));
     QCOMPARE(flow.run(), QStringLiteral("finished"));
     QVERIFY(trace.has("fileStates", QStringLiteral("Open file: ") + path));
+    if (state == QLatin1String("readTextFile")) {
+        QCOMPARE(flow.state()->property("content").toString(), text);
+        return;
+    }
     auto* content = qobject_cast<CFileContent*>(flow.state()->objectProperty("content"));
     QVERIFY(content);
-    QCOMPARE(content->fileName(), path);
     QCOMPARE(content->property("fileName").toString(), path);
     QCOMPARE(content->objectName(), path);
-    if (binary) {
-        QCOMPARE(content->data(), bytes);
-        QVERIFY(content->text().isEmpty());
-    } else {
-        QCOMPARE(content->text(), text);
-        QVERIFY(content->data().isEmpty());
-    }
+    QCOMPARE(content->data(), binary ? bytes : QByteArray());
+    QCOMPARE(content->text(), binary ? QString() : text);
 }
 
-void tst_FileStates::readFileFailures()
+void tst_FileStates::readFailures()
 {
     const QString missing = m_dir.filePath(QStringLiteral("missing.txt"));
     for (const QString& type : {QStringLiteral("readFile"), QStringLiteral("readTextFile")}) {
@@ -191,56 +158,41 @@ void tst_FileStates::readFileFailures()
     }
 }
 
-void tst_FileStates::readTextFile_data()
+void tst_FileStates::write_data()
 {
-    QTest::addColumn<QString>("codec"); // null: no "codec" property
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("default is utf-8") << QString() << QByteArray("\xe2\x82\xac 5") << QString::fromUtf8("\xe2\x82\xac 5");
-    QTest::newRow("latin-9") << "ISO 8859-15" << QByteArray("\xa4 5") << QString::fromUtf8("\xe2\x82\xac 5");
-    QTest::newRow("code page 850") << "IBM 850" << QByteArray("\x81" "ber") << QString::fromUtf8("\xc3\xbc" "ber");
-    QTest::newRow("unknown codec uses default") << "no-such-codec" << QByteArray("\xc3\xa9t\xc3\xa9")
-                                                << QString::fromUtf8("\xc3\xa9t\xc3\xa9");
-}
-
-void tst_FileStates::readTextFile()
-{
-    QFETCH(QString, codec);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    const QString path = m_dir.filePath(QStringLiteral("text.txt"));
-    QVERIFY(writeBytes(path, bytes));
-    Props props {{"path", path}};
-    if (!codec.isNull())
-        props.insert(QStringLiteral("codec"), codec);
-    Flow flow(singleStateFlow(QStringLiteral("readTextFile"), props, kReadEvents));
-    QCOMPARE(flow.run(), QStringLiteral("finished"));
-    QCOMPARE(flow.state()->property("content").toString(), text);
-}
-
-void tst_FileStates::writeFile_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<Props>("props");   // writeFile: "text" and "data" of its content object
     QTest::addColumn<QByteArray>("written");
-    QTest::newRow("binary") << QString() << allBytes() << allBytes();
-    QTest::newRow("text wins over data") << QString::fromUtf8("\xc3\xa4") << QByteArray("ignored")
-                                         << QByteArray("\xc3\xa4");
-    QTest::newRow("both empty empties the file") << QString() << QByteArray() << QByteArray();
+    const QString file = QStringLiteral("writeFile");
+    const QString text = QStringLiteral("writeTextFile");
+    const QString euro = QString::fromUtf8("\xe2\x82\xac");
+    QTest::newRow("binary") << file << Props {{"data", QString::fromLatin1(allBytes())}} << allBytes();
+    QTest::newRow("text wins over data") << file << Props {{"text", euro}, {"data", "ignored"}} << euro.toUtf8();
+    QTest::newRow("both empty empties the file") << file << Props() << QByteArray();
+    QTest::newRow("text, default utf-8") << text << Props {{"content", euro}} << euro.toUtf8();
+    QTest::newRow("text, latin-9") << text << Props {{"content", euro}, {"codec", "ISO 8859-15"}} << QByteArray("\xa4");
+    QTest::newRow("text, unknown codec") << text << Props {{"content", "x"}, {"codec", "nope"}} << QByteArray("x");
+    QTest::newRow("text, empty") << text << Props {{"content", ""}} << QByteArray();
 }
 
-void tst_FileStates::writeFile()
+void tst_FileStates::write()
 {
-    QFETCH(QString, text);
-    QFETCH(QByteArray, data);
+    QFETCH(QString, state);
+    QFETCH(Props, props);
     QFETCH(QByteArray, written);
     const QString path = m_dir.filePath(QStringLiteral("written.dat"));
     QVERIFY(writeBytes(path, QByteArray(4096, 'x')));
-    Flow flow(singleStateFlow(QStringLiteral("writeFile"), Props {{"path", path}}, kWriteEvents));
-    auto* content = new CFileContent(QStringLiteral("elsewhere"));
-    content->setText(text);
-    content->setData(data);
-    flow.state()->setObjectProperty("content", content);
+    const bool object = state == QLatin1String("writeFile");
+    Props stateProps = object ? Props() : props;
+    stateProps.insert(QStringLiteral("path"), path);
+    Flow flow(singleStateFlow(state, stateProps, kWriteEvents));
+    QVERIFY(flow.state());
+    if (object) {
+        auto* content = new CFileContent(QStringLiteral("elsewhere"));
+        content->setText(props.value(QStringLiteral("text")));
+        content->setData(props.value(QStringLiteral("data")).toLatin1());
+        flow.state()->setObjectProperty("content", content);
+    }
     QCOMPARE(flow.run(), QStringLiteral("finished"));
     QCOMPARE(readBytes(path), written);
 }
@@ -264,36 +216,8 @@ void tst_FileStates::readThenWriteCopiesBytes()
         "</transitions></fsm>").arg(from, to);
     Flow flow(xml);
     QVERIFY2(flow.errors().isEmpty(), qPrintable(flow.errors()));
-    TraceLines trace;
-    const QString exit = flow.run();
-    QVERIFY2(exit == QLatin1String("done"), qPrintable(trace.all()));
+    QCOMPARE(flow.run(), QStringLiteral("done"));
     QCOMPARE(readBytes(to), allBytes());
-}
-
-void tst_FileStates::writeTextFile_data()
-{
-    QTest::addColumn<QString>("codec");
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<QByteArray>("written");
-    QTest::newRow("default utf-8") << QString() << QString::fromUtf8("\xe2\x82\xac") << QByteArray("\xe2\x82\xac");
-    QTest::newRow("latin-9") << "ISO 8859-15" << QString::fromUtf8("\xe2\x82\xac") << QByteArray("\xa4");
-    QTest::newRow("unknown codec") << "no-such-codec" << QStringLiteral("x") << QByteArray("x");
-    QTest::newRow("empty content") << QString() << QString() << QByteArray();
-}
-
-void tst_FileStates::writeTextFile()
-{
-    QFETCH(QString, codec);
-    QFETCH(QString, content);
-    QFETCH(QByteArray, written);
-    const QString path = m_dir.filePath(QStringLiteral("text-out.txt"));
-    QVERIFY(writeBytes(path, QByteArray(100, 'o')));
-    Props props {{"path", path}, {"content", content}};
-    if (!codec.isNull())
-        props.insert(QStringLiteral("codec"), codec);
-    Flow flow(singleStateFlow(QStringLiteral("writeTextFile"), props, kWriteEvents));
-    QCOMPARE(flow.run(), QStringLiteral("finished"));
-    QCOMPARE(readBytes(path), written);
 }
 
 void tst_FileStates::appendToFile()
@@ -401,23 +325,6 @@ void tst_FileStates::pathMacrosAreExpanded()
                                Props {{"path", "%APPDATA%"}, {"directoryName", "%APPDATA%"}}, kDirEvents));
     QCOMPARE(mkdir.run(), QStringLiteral("finished"));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("%APPDATA%"))).isDir());
-}
-
-void tst_FileStates::contentClone()
-{
-    CFileContent original(QStringLiteral("/x/y"));
-    original.setText(QStringLiteral("t"));
-    original.setData("d");
-    original.setProperty("extra", 5);
-    std::unique_ptr<CPropertyObject> copy(original.clone());
-    auto* content = qobject_cast<CFileContent*>(copy.get());
-    QVERIFY(content);
-    QCOMPARE(content->fileName(), QStringLiteral("/x/y"));
-    QCOMPARE(content->objectName(), QStringLiteral("/x/y"));
-    QCOMPARE(content->text(), QStringLiteral("t"));
-    QCOMPARE(content->data(), QByteArray("d"));
-    QCOMPARE(content->property("extra").toInt(), 5);
-    QVERIFY(!content->setProperty("fileName", QStringLiteral("other")));
 }
 
 QTEST_GUILESS_MAIN(tst_FileStates)

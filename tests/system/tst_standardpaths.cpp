@@ -35,7 +35,6 @@ private Q_SLOTS:
     void table_data();
     void table();
     void tempFollowsEnvironment();
-    void reinitDropsOwnMacros();
 };
 
 void tst_StandardPaths::containsMacro_data()
@@ -189,17 +188,6 @@ void tst_StandardPaths::tempFollowsEnvironment()
     QCOMPARE(withoutTemp.expandMacros(QStringLiteral("%TEMP%/x")), QStringLiteral("/x"));
     // The table keeps what it saw when it was filled.
     QCOMPARE(withTemp.macros().value(QStringLiteral("%TEMP%")), QStringLiteral("/var/tmp/setup"));
-}
-
-void tst_StandardPaths::reinitDropsOwnMacros()
-{
-    IStandardPaths paths;
-    paths.addMacro(QStringLiteral("%SRC%"), QStringLiteral("%APP%/src"));
-    paths.addMacro(QStringLiteral("%APP%"), QStringLiteral("/replaced"));
-    QCOMPARE(paths.expandMacros(QStringLiteral("%SRC%")), QStringLiteral("/replaced/src"));
-    paths.initStandardPaths();
-    QVERIFY(!paths.macros().contains(QStringLiteral("%SRC%")));
-    QCOMPARE(paths.macros().value(QStringLiteral("%APP%")), QCoreApplication::applicationDirPath());
 }
 
 QTEST_GUILESS_MAIN(tst_StandardPaths)
