@@ -5,23 +5,17 @@
 #include "engine/variantconv.h"
 
 #include <QCoreApplication>
+#include <QMetaMethod>
 #include <QSet>
 
 namespace {
 
 const QString kStartEvent = QStringLiteral("__start");
 
-// Splits "first:rest" without allocating for the common single-name path.
-void splitPath(const QString& path, QString& first, QString& rest)
+// The rest of a state path after its first name; empty for a single name.
+QString restOfPath(const QString& path, qsizetype colon)
 {
-    const qsizetype colon = path.indexOf(QLatin1Char(':'));
-    if (colon < 0) {
-        first = path;
-        rest.clear();
-        return;
-    }
-    first = path.left(colon);
-    rest = path.mid(colon + 1);
+    return colon < 0 ? QString() : path.mid(colon + 1);
 }
 
 QString quoted(const QString& s)
@@ -45,6 +39,7 @@ CFsm::~CFsm()
 void CFsm::reset()
 {
     const auto states = std::exchange(m_states, {});
+    m_stateIndex.clear();
     m_current = nullptr;
     // A QObject leaves its parent's child list by a search and a move, so deleting thousands of
     // states and transitions one by one from the middle of the list took quadratic time. Take
@@ -130,35 +125,41 @@ void CFsm::enter()
 void CFsm::startInState(const QString& path)
 {
     computeTotalWeight();
-    QString first, rest;
-    splitPath(path, first, rest);
-    CState* s = m_states.value(first);
+    const qsizetype colon = path.indexOf(QLatin1Char(':'));
+    CState* s = firstOfPath(path, colon);
     if (!s) {
         SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Start state doesn't exist."));
         return;
     }
-    SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": start in state ") + quoted(first));
+    SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": start in state ")
+                          + quoted(s->objectName()));
     m_progress = 0.0;
     emitStarted(this, s);
-    enterState(s, rest);
+    enterState(s, restOfPath(path, colon));
 }
 
 void CFsm::changeState(const QString& path)
 {
-    QString first, rest;
-    splitPath(path, first, rest);
+    const qsizetype colon = path.indexOf(QLatin1Char(':'));
     if (m_current)
         disconnectState(m_current);
-    CState* s = m_states.value(first);
+    CState* s = firstOfPath(path, colon);
     if (!s) {
         SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! to-state doesn't exist."));
         return;
     }
     SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": change state from ")
                           + quoted(m_current ? m_current->objectName() : QString()) + QStringLiteral(" to ")
-                          + quoted(first) + QLatin1Char('.'));
+                          + quoted(s->objectName()) + QLatin1Char('.'));
     emitStateChanged(this, m_current, s);
-    enterState(s, rest);
+    enterState(s, restOfPath(path, colon));
+}
+
+// State steps look names up in a hash: the name-ordered map compares strings all the way
+// down its tree, on every step.
+CState* CFsm::firstOfPath(const QString& path, qsizetype colon) const
+{
+    return m_stateIndex.value(colon < 0 ? path : path.left(colon));
 }
 
 void CFsm::enterState(CState* s, const QString& rest)
@@ -220,16 +221,20 @@ void CFsm::slotChildFsmStateChanged(CFsm* fsm, CState* from, CState* to)
 void CFsm::emitStarted(CFsm* fsm, CState* s)
 {
     EmitGuard guard(this);
-    emit started(fsm, s);
-    if (CFsm* up = qobject_cast<CFsm*>(listener()))
+    static const int signalIndex = QMetaMethod::fromSignal(&CFsm::started).methodIndex();
+    if (maySignalReach(signalIndex))
+        emit started(fsm, s);
+    if (CFsm* up = listener())
         up->slotChildFsmStarted(fsm, s);
 }
 
 void CFsm::emitStateChanged(CFsm* fsm, CState* from, CState* to)
 {
     EmitGuard guard(this);
-    emit stateChanged(fsm, from, to);
-    if (CFsm* up = qobject_cast<CFsm*>(listener()))
+    static const int signalIndex = QMetaMethod::fromSignal(&CFsm::stateChanged).methodIndex();
+    if (maySignalReach(signalIndex))
+        emit stateChanged(fsm, from, to);
+    if (CFsm* up = listener())
         up->slotChildFsmStateChanged(fsm, from, to);
 }
 
@@ -273,15 +278,16 @@ bool CFsm::addState(CState* s)
     if (!s)
         return false;
     const QString name = s->objectName();
-    if (m_states.contains(name))
+    if (m_stateIndex.contains(name))
         return false;
     m_states.insert(name, s);
+    m_stateIndex.insert(name, s);
     return true;
 }
 
 bool CFsm::hasState(const QString& name) const
 {
-    return m_states.contains(name);
+    return m_stateIndex.contains(name);
 }
 
 bool CFsm::isUniqueState(CState* s) const
@@ -301,7 +307,7 @@ CState* CFsm::currentState() const
 
 CState* CFsm::state(const QString& name) const
 {
-    return m_states.value(name);
+    return m_stateIndex.value(name);
 }
 
 QStringList CFsm::stateNames() const
@@ -422,7 +428,7 @@ void CFsm::jumpBack()
     if (target.count(QLatin1Char(':')) > d) {
         const QString head = target.section(QLatin1Char(':'), 0, d);
         const QString step = target.section(QLatin1Char(':'), d + 1, d + 1);
-        here = head == own && m_states.contains(step);
+        here = head == own && m_stateIndex.contains(step);
     }
     if (here) {
         topPage(true);

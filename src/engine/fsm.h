@@ -98,9 +98,11 @@ protected:
 
 private:
     void disconnectState(CState* state);
+    CState* firstOfPath(const QString& path, qsizetype colon) const;
     QString definitionDirectory() const;
 
     QMap<QString, CState*> m_states;
+    QHash<QString, CState*> m_stateIndex; // the same states, for lookups
     CState* m_current = nullptr;
     QCoreApplication* m_application = nullptr;
     CPropertyObject* m_applicationProperties = nullptr;

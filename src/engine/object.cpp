@@ -1,6 +1,7 @@
 #include "engine/object.h"
 #include "engine/variantconv.h"
 
+#include <QMetaMethod>
 #include <QMetaProperty>
 
 CObject::CObject(QObject* parent, const char* name)
@@ -8,6 +9,12 @@ CObject::CObject(QObject* parent, const char* name)
 {
     if (name)
         setObjectName(QString::fromLatin1(name));
+}
+
+void CObject::connectNotify(const QMetaMethod& signal)
+{
+    const int i = signal.methodIndex();
+    m_connectedSignals.fetchAndOrRelaxed(i >= 0 && i < 64 ? quint64(1) << i : ~quint64(0));
 }
 
 // ---- CObjectDict

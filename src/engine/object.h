@@ -1,4 +1,5 @@
 #pragma once
+#include <QAtomicInt>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -16,7 +17,17 @@ public:
 
     int emissionDepth() const { return m_emissionDepth; }
 
+    // Whether a receiver may be connected to the signal with this method index. Emitting a
+    // signal that nobody receives still walks the meta-objects, and the engine emits several
+    // per state step; emitters skip those. Conservative: a signal once connected stays marked.
+    bool maySignalReach(int methodIndex) const
+    {
+        return methodIndex >= 64 || methodIndex < 0 || ((m_connectedSignals.loadRelaxed() >> methodIndex) & 1u);
+    }
+
 protected:
+    void connectNotify(const QMetaMethod& signal) override;
+
     // Every signal of the engine's classes is emitted inside one of these.
     class EmitGuard {
     public:
@@ -31,6 +42,8 @@ protected:
 
 private:
     int m_emissionDepth = 0;
+    QAtomicInteger<quint64> m_connectedSignals {0}; // bit i: signal with method index i
+
 };
 
 class CPropertyObject;

@@ -5,6 +5,7 @@
 #include "system/osversion.h"
 
 #include <QCoreApplication>
+#include <QMetaMethod>
 #include <QSet>
 
 namespace {
@@ -305,7 +306,9 @@ QStringList& CState::requiredProperties()
 void CState::emitFinished(CState* state, CTransition* transition)
 {
     EmitGuard guard(this);
-    emit finished(state, transition);
+    static const int signalIndex = QMetaMethod::fromSignal(&CState::finished).methodIndex();
+    if (maySignalReach(signalIndex))
+        emit finished(state, transition);
     if (m_listener)
         m_listener->slot_stateFinished(state, transition);
 }
@@ -313,7 +316,9 @@ void CState::emitFinished(CState* state, CTransition* transition)
 void CState::emitProgress(int value)
 {
     EmitGuard guard(this);
-    emit progress(value);
+    static const int signalIndex = QMetaMethod::fromSignal(&CState::progress).methodIndex();
+    if (maySignalReach(signalIndex))
+        emit progress(value);
     if (m_listener)
         m_listener->slot_stateProgress(value);
 }

@@ -112,6 +112,7 @@ private Q_SLOTS:
     void transitionCodes_data();
     void transitionCodes();
     void resetDeletesWhatItOwns();
+    void signalsReachReceiversConnectedLate();
 
 private:
     std::unique_ptr<CStateFactory> m_factory;
@@ -499,6 +500,29 @@ void tst_FsmRun::resetDeletesWhatItOwns()
     QVERIFY(a.isNull() && s.isNull() && toS.isNull() && exitOfS.isNull() && start.isNull());
     QVERIFY(root->stateNames().isEmpty());
     QVERIFY(!hostObject.isNull()); // not the engine's to delete
+}
+
+void tst_FsmRun::signalsReachReceiversConnectedLate()
+{
+    std::unique_ptr<CFsm> root(buildFsm(fsm(st("a", prop("hold", "1")) + st("b"), "done",
+                                            start("a") + go("a", "next", "b") + out("b", "next", "done")),
+                                        m_factory.get()));
+    auto* a = qobject_cast<CTestState*>(root->state(QStringLiteral("a")));
+    root->enter();
+    // Nobody listened so far; receivers that come now, by any means of connecting, are served.
+    QSignalSpy stateProgress(a, SIGNAL(progress(int)));
+    QSignalSpy stateFinished(a, &CState::finished);
+    QSignalSpy changed(root.get(), &CFsm::stateChanged);
+    int fsmProgress = 0;
+    QMetaObject::Connection c = connect(root.get(), &CState::progress, this, [&fsmProgress] { ++fsmProgress; });
+    disconnect(c);
+    connect(root.get(), &CState::progress, this, [&fsmProgress] { ++fsmProgress; });
+    a->finish(QStringLiteral("next"));
+    QTRY_COMPARE(root->leaveEvent(), QStringLiteral("done"));
+    QCOMPARE(stateProgress.size(), 1);
+    QCOMPARE(stateFinished.size(), 1);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(fsmProgress, 5);
 }
 
 QTEST_GUILESS_MAIN(tst_FsmRun)
