@@ -22,9 +22,34 @@ void CListIteratorState::initialize()
     addEvents({QStringLiteral("nextItem"), QStringLiteral("lastItem")});
 }
 
+namespace {
+
+// The "list" property as the iterator reads it. A string list is read in place: converting a
+// long list on every step would make a loop quadratic.
+class ListView {
+public:
+    explicit ListView(const QVariant& v)
+        : m_isStrings(v.metaType().id() == QMetaType::QStringList)
+    {
+        if (m_isStrings)
+            m_strings = v.toStringList();
+        else
+            m_variants = Qt3::toList(v);
+    }
+    qsizetype size() const { return m_isStrings ? m_strings.size() : m_variants.size(); }
+    QVariant at(qsizetype i) const { return m_isStrings ? QVariant(m_strings.at(i)) : m_variants.at(i); }
+
+private:
+    bool m_isStrings;
+    QStringList m_strings;
+    QVariantList m_variants;
+};
+
+} // namespace
+
 void CListIteratorState::enter()
 {
-    const QVariantList list = Qt3::toList(property("list"));
+    const ListView list(property("list"));
     const QVariant current = property("currentItem");
     SFSM_TRACE("utilityStates", QStringLiteral("Iterator current item (as string):") + Qt3::toString(current));
 
@@ -40,7 +65,7 @@ void CListIteratorState::enter()
         }
     }
 
-    if (list.isEmpty() || found == list.size() - 1) {
+    if (list.size() == 0 || found == list.size() - 1) {
         m_position = found;
         setLeaveEvent(QStringLiteral("lastItem"));
     } else {
