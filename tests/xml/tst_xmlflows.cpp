@@ -69,9 +69,10 @@ void tst_XmlFlows::expressions_data()
     QTest::newRow("findfirstnode of a list") << "findfirstnode($items, 'name')" << "<invalid>" << "";
     QTest::newRow("xmltostring of an inner node") << "xmltostring(findfirstnode($doc, '//name'))"
                                                   << QString::fromLatin1(kConfig) << "";
-    QTest::newRow("setattribute") << "setattribute(findfirstnode($doc, '//server'), 'port', 8080)"
-                                  << "node /config/server"
-                                  << "<config><server name=\"main\" port=\"8080\"/><item><name>a</name></item>"
+    // Elements with one attribute only: Qt writes attributes in hash order.
+    QTest::newRow("setattribute") << "setattribute(findfirstnode($doc, '//item'), 'port', 8080)"
+                                  << "node /config/item"
+                                  << "<config><server name=\"main\"/><item port=\"8080\"><name>a</name></item>"
                                      "<item><name>b</name></item><item><name>c</name></item></config>";
     QTest::newRow("appendchild of a second root") << "xmltostring(appendchild($doc, 'x'))"
                                                   << QString::fromLatin1(kConfig) << "";
@@ -85,6 +86,30 @@ void tst_XmlFlows::expressions_data()
                                     "<item><name>c</name></item></config>";
     QTest::newRow("insertbefore a non-child")
         << "insertbefore(findfirstnode($doc, '/config'), 'x', findfirstnode($doc, '//name'))" << "node /config" << "";
+    QTest::newRow("appendchild moves a node")
+        << "appendchild(findfirstnode($doc, '//item'), findfirstnode($doc, '//server'))" << "node /config/item"
+        << "<config><item><name>a</name><server name=\"main\"/></item><item><name>b</name></item>"
+           "<item><name>c</name></item></config>";
+    QTest::newRow("appendchild of an ancestor")
+        << "appendchild(findfirstnode($doc, '//name'), findfirstnode($doc, '/config'))" << "node /config/item/name"
+        << "";
+    QTest::newRow("removechild of a grandchild")
+        << "removechild(findfirstnode($doc, '/config'), findfirstnode($doc, '//name'))" << "node /config" << "";
+    QTest::newRow("insertbefore")
+        << "insertbefore(findfirstnode($doc, '/config'), 'x', findfirstnode($doc, '//server'))" << "node /config"
+        << "<config><x/><server name=\"main\"/><item><name>a</name></item><item><name>b</name></item>"
+           "<item><name>c</name></item></config>";
+    QTest::newRow("insertbefore, no reference")
+        << "insertbefore(findfirstnode($doc, '/config'), 'x', $plain)" << "node /config" << "";
+    QTest::newRow("insertafter, no parent")
+        << "insertafter($plain, 'x', findfirstnode($doc, '//server'))" << "<invalid>" << "";
+    QTest::newRow("insertafter an invalid tag name")
+        << "insertafter(findfirstnode($doc, '/config'), '1 x', findfirstnode($doc, '//server'))" << "node /config"
+        << "";
+    QTest::newRow("setattribute, not a node") << "setattribute($plain, 'k', 7)" << "<invalid>" << "";
+    QTest::newRow("findnodes, not a node") << "findnodes($plain, 'b')" << "<invalid>" << "";
+    QTest::newRow("findnodes, a text") << "findnodes('config', 'item')" << "<invalid>" << "";
+    QTest::newRow("xmltostring, not a node") << "xmltostring($plain)" << "<invalid>" << "";
     QTest::newRow("insertafter")
         << "insertafter(findfirstnode($doc, '/config'), findfirstnode($doc, '//server'), findfirstnode($doc, '//item[last]'))"
         << "node /config"
@@ -106,6 +131,7 @@ void tst_XmlFlows::expressions()
     for (int i = 0; i < found.size(); ++i)
         items->setObjectProperty(QByteArray("item" + QByteArray::number(i)).constData(), new CXPathNode(found.at(i)));
     source.setObjectProperty("items", items);
+    source.setObjectProperty("plain", new CPropertyObject(nullptr, "plain"));
 
     CPropertyMap map(nullptr, QStringLiteral("target"), expression);
     QCOMPARE(map.errors(), QString());
