@@ -7,7 +7,9 @@
 CObject::CObject(QObject* parent, const char* name)
     : QObject(parent)
 {
-    if (name)
+    // An empty name is no name: setting one would allocate the object's extra data for nothing
+    // (most transitions have no name).
+    if (name && *name)
         setObjectName(QString::fromLatin1(name));
 }
 
