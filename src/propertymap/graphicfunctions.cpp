@@ -30,6 +30,7 @@ QFont::Weight weightOf(int legacy)
         {50, QFont::Normal},  {57, QFont::Medium},     {63, QFont::DemiBold},
         {75, QFont::Bold},    {81, QFont::ExtraBold},  {87, QFont::Black},
     };
+    legacy = qBound(0, legacy, 99);
     const Step* best = &steps[0];
     for (const Step& s : steps) {
         if (qAbs(s.legacy - legacy) < qAbs(best->legacy - legacy))

@@ -68,6 +68,10 @@ void tst_GraphicFunctions::fonts()
     QCOMPARE(f.weight(), QFont::Normal);
     QVERIFY(!f.italic());
 
+    // Weights outside the old scale take its nearest end.
+    QCOMPARE(evaluate(QStringLiteral("font('Serif', 10, -2147483648)")).value().value<QFont>().weight(), QFont::Thin);
+    QCOMPARE(evaluate(QStringLiteral("font('Serif', 10, 1000)")).value().value<QFont>().weight(), QFont::Black);
+
     const Evaluation tooMany = evaluate(QStringLiteral("font('a', 1, 2, 3, 4)"));
     QCOMPARE(tooMany.errors(), QStringLiteral("'font' function has invalid number of parameters.\n"));
 }
