@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <QTest>
+#include <QThread>
 #include <QTime>
 
 class tst_Trace : public QObject {
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void timestampFormat();
     void timestampPrecedesEachLine();
     void lockedMessageParts();
+    void messagesFromThreadsStayWhole();
 
 private:
     QStringList m_out;
@@ -199,6 +201,39 @@ void tst_Trace::lockedMessageParts()
     QVERIFY(!Trace::header("xpath"));
     Trace::unlock();
     QVERIFY(m_out.isEmpty());
+}
+
+void tst_Trace::messagesFromThreadsStayWhole()
+{
+    constexpr int kThreads = 4;
+    constexpr int kMessages = 200;
+    QList<QThread*> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.append(QThread::create([t] {
+            const QByteArray me = QByteArray::number(t);
+            for (int i = 0; i < kMessages; ++i) {
+                if (i % 2) {
+                    Trace::line("action", QStringLiteral("thread %1 line %2").arg(t).arg(i));
+                    continue;
+                }
+                // A message composed in parts under the lock must not be split by others.
+                Trace::lock();
+                Trace::header("action");
+                Trace::write("thread " + me + " part one, ");
+                Trace::write("part two " + QByteArray::number(i) + '\n');
+                Trace::unlock();
+            }
+        }));
+        threads.last()->start();
+    }
+    for (QThread* t : threads) {
+        QVERIFY(t->wait(30000));
+        delete t;
+    }
+    QCOMPARE(m_out.size(), kThreads * kMessages);
+    const QRegularExpression whole(QStringLiteral("^\\[action {14}\\]thread \\d (line \\d+|part one, part two \\d+)\n$"));
+    for (const QString& m : std::as_const(m_out))
+        QVERIFY2(whole.match(m).hasMatch(), qPrintable(m));
 }
 
 QTEST_GUILESS_MAIN(tst_Trace)
