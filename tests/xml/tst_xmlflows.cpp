@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
-// XML documents handled the way scripts do it: expression texts evaluated by property maps,
-// and flows that parse, search and edit a document across states.
+// XML documents handled the way scripts do it: the XML functions in expression texts evaluated
+// by property maps, and flows that parse, search and edit a document across states.
 #include "engine/trace.h"
+#include "propertymap/expression.h"
+#include "propertymap/functiontable.h"
 #include "propertymap/propertymap.h"
+#include "xml/xmlfunction.h"
 #include "xml/xpathnode.h"
 #include "xmlflow.h"
 
@@ -44,14 +47,51 @@ class tst_XmlFlows : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void functionTable_data();
+    void functionTable();
     void expressions_data();
     void expressions();
+    void resultsLiveUntilTheNextEvaluation();
     void parseSearchAndEdit();
 };
 
 void tst_XmlFlows::initTestCase()
 {
     Trace::setStderrEnabled(qEnvironmentVariableIsSet("XMLFLOWS_TRACE"));
+}
+
+void tst_XmlFlows::functionTable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("yieldsObject");
+    QTest::newRow("findfirstnode") << "findfirstnode" << 2 << true;
+    QTest::newRow("findnodes") << "findnodes" << 2 << true;
+    QTest::newRow("setattribute") << "setattribute" << 3 << true;
+    QTest::newRow("appendchild") << "appendchild" << 2 << true;
+    QTest::newRow("removechild") << "removechild" << 2 << true;
+    QTest::newRow("insertbefore") << "insertbefore" << 3 << true;
+    QTest::newRow("insertafter") << "insertafter" << 3 << true;
+    QTest::newRow("xmltostring") << "xmltostring" << 1 << false;
+}
+
+void tst_XmlFlows::functionTable()
+{
+    QFETCH(QString, name);
+    QFETCH(int, count);
+    QFETCH(bool, yieldsObject);
+    for (int n = 0; n <= 4; ++n) {
+        QList<CExpression*> parameters;
+        for (int i = 0; i < n; ++i)
+            parameters.append(new CConstExpression(nullptr, QStringLiteral("x")));
+        std::unique_ptr<CFuncExpression> fn(createFunctionExpression(name, parameters, nullptr));
+        QVERIFY(dynamic_cast<CXmlFunction*>(fn.get()));
+        QCOMPARE(fn->errors(), n == count ? QString()
+                                          : QStringLiteral("'%1' function has invalid number of parameters.\n").arg(name));
+        // Whether an object comes out is fixed by the function, not by its arguments.
+        QCOMPARE(fn->isObject(), yieldsObject);
+    }
+    QVERIFY(!createFunctionExpression(name.toUpper(), {}, nullptr));
 }
 
 void tst_XmlFlows::expressions_data()
@@ -140,6 +180,26 @@ void tst_XmlFlows::expressions()
     QVERIFY(map.evaluate());
     QCOMPARE(render(map.targetCell()), result);
     QCOMPARE(doc.toString(-1), document.isEmpty() ? QString::fromLatin1(kConfig) : document);
+}
+
+void tst_XmlFlows::resultsLiveUntilTheNextEvaluation()
+{
+    QDomDocument doc;
+    QVERIFY(doc.setContent(QString::fromLatin1(kConfig)));
+    CPropertyMap map(nullptr, QStringLiteral("target"), QStringLiteral("findnodes($doc, '//item')"));
+    const auto holder = std::make_unique<CXPathNode>(doc);
+    map.variables().first()->setObject(holder.get());
+    QPointer<CPropertyObject> first = map.expression()->object();
+    QVERIFY(first);
+    // A stored clone shares the nodes: an edit through it reaches the document.
+    std::unique_ptr<CPropertyObject> stored(first->clone());
+    QVERIFY(qobject_cast<CXPathNode*>(stored->objectProperty("node1"))->setAttribute(QStringLiteral("k"), QStringLiteral("v")));
+    QCOMPARE(CXPathNode(doc).findNodes(QStringLiteral("//item[@k='v']/name")).value(0).toElement().text(),
+             QStringLiteral("b"));
+    // The function keeps its result until it evaluates again, then replaces it.
+    QPointer<CPropertyObject> second = map.expression()->object();
+    QVERIFY(!first);
+    QVERIFY(second);
 }
 
 void tst_XmlFlows::parseSearchAndEdit()
