@@ -8,16 +8,20 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <cstring>
+
 namespace CopyTest {
 
-// Content that differs at every offset and between seeds, so a shifted, truncated or mixed-up
-// copy cannot compare equal.
+// Content that differs at every 8-byte word and between seeds, so a shifted, truncated or
+// mixed-up copy cannot compare equal. Offsets are multiples of 8.
 inline QByteArray pattern(qint64 offset, int length, int seed)
 {
     QByteArray bytes(length, Qt::Uninitialized);
-    for (int i = 0; i < length; ++i) {
-        const quint64 x = quint64(offset + i) * 2654435761u + quint64(seed) * 40503u;
-        bytes[i] = char((x >> 13) ^ (x >> 5));
+    const quint64 first = quint64(offset) / 8;
+    for (int i = 0; i < length; i += 8) {
+        quint64 x = (first + quint64(i / 8)) * 0x9E3779B97F4A7C15ull + quint64(seed) * 0xBF58476D1CE4E5B9ull;
+        x ^= x >> 29;
+        std::memcpy(bytes.data() + i, &x, size_t(qMin(8, length - i)));
     }
     return bytes;
 }

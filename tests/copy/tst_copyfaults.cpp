@@ -8,8 +8,12 @@
 #include "system/copyfilesaction.h"
 
 #include <QDirIterator>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using namespace CopyTest;
 
@@ -39,9 +43,20 @@ std::unique_ptr<CState> createState(CStateFactory* factory, const char* type)
         factory->createState(QLatin1String(type), QDomNode(), nullptr, QStringLiteral("s")));
 }
 
-bool chattr(const char* flag, const QString& path)
+// Sets or clears the immutable flag, which keeps even root from removing the file.
+bool setImmutable(const QString& path, bool on)
 {
-    return QProcess::execute(QStringLiteral("chattr"), {QLatin1String(flag), path}) == 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
 }
 
 } // namespace
@@ -181,11 +196,11 @@ void tst_CopyFaults::fileThatCannotBeRemoved()
     const QString stuck = root + QStringLiteral("/sub/stuck.tmp");
     QVERIFY(writeFile(stuck, 10));
     QVERIFY(writeFile(root + QStringLiteral("/a.tmp"), 10));
-    if (!chattr("+i", stuck))
-        QSKIP("cannot make a file immutable here (chattr +i needs root and a file system that supports it)");
+    if (!setImmutable(stuck, true))
+        QSKIP("cannot make a file immutable here (needs root and a file system with the immutable flag)");
     struct Unstick {
         QString path;
-        ~Unstick() { chattr("-i", path); }
+        ~Unstick() { setImmutable(path, false); }
     } unstick {stuck};
 
     TraceLines trace;
