@@ -89,21 +89,41 @@ void expressionFigures()
 const char kLoop[] = R"~(<fsm type="listIteratorFsm">
   <states>
     <state name="iterator" type="listIterator"/>
-    <state name="work" type="switch"><property key="outputs" value="stop"/><property key="input" value="go"/></state>
+    <state name="work" type="work"/>
   </states>
   <events><event name="done"/></events>
   <transitions>
     <transition startstate="iterator"><propertymap target="list" function="$fsm.items"/></transition>
     <transition fromstate="iterator" event="nextItem" tostate="work"><propertymap target="item" function="$currentItem"/></transition>
-    <transition fromstate="work" event="default" tostate="iterator"><propertymap target="fsm.last" function="$item"/></transition>
-    <transition fromstate="work" event="stop" toexit="done"/>
+    <transition fromstate="work" event="next" tostate="iterator"><propertymap target="fsm.last" function="$item"/></transition>
     <transition fromstate="iterator" event="lastItem" toexit="done"/>
   </transitions>
 </fsm>)~";
 
+// The loop's work state does no work of its own, like the states of the engine's step figure,
+// so the figure shows what iterating and mapping add to plain steps.
+class CWorkState : public CState {
+public:
+    using CState::CState;
+    void initialize() override { addEvents({next()}); }
+    void enter() override
+    {
+        setLeaveEvent(next());
+        leaveState();
+    }
+    static const QString& next()
+    {
+        static const QString e = QStringLiteral("next");
+        return e;
+    }
+};
+
 void loopFigure()
 {
     std::unique_ptr<CStateFactory> factory(createFactory(nullptr));
+    auto* own = new CStateFactory(QStringLiteral("bench"));
+    own->addCreator(QStringLiteral("work"), &createStateOf<CWorkState>);
+    factory->addFactory(own);
     QDomDocument doc;
     doc.setContent(QByteArray(kLoop));
     std::unique_ptr<CState> root(factory->createState(QStringLiteral("listIteratorFsm"), doc.documentElement(), nullptr,

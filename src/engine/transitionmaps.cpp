@@ -34,6 +34,13 @@ private:
     bool m_on;
 };
 
+// "|¯propertymap", the macron being the Latin-1 byte 0xAF once the trace writes it.
+const QString& macronLine()
+{
+    static const QString line = QStringLiteral("|") + QChar(0xAF) + QStringLiteral("propertymap");
+    return line;
+}
+
 QString quoted(const QString& s)
 {
     return QLatin1Char('"') + s + QLatin1Char('"');
@@ -216,7 +223,7 @@ void CTransition::applyPropertyMaps()
     LazyState from(f, m_fromState);
     LazyState to(f, m_target);
     for (CPropertyMap* map : std::as_const(m_propertyMaps)) {
-        trace.line(QStringLiteral("|") + QChar(0xAF) + QStringLiteral("propertymap"));
+        trace.line(macronLine());
         for (CProperty* cell : std::as_const(map->variables()))
             gatherInput(cell, f, from, m_fromState, trace);
 
