@@ -105,8 +105,9 @@ protected:
     int doAction() override;
 };
 
-// An action whose job runs on a worker thread of its own. The job's end and progress reach the
-// event-loop thread through posted events, where the signals are emitted.
+// An action whose job runs on a worker thread of its own, one thread per job. The job's end and
+// progress reach the event-loop thread through posted events (1001, 1002), where the signals
+// are emitted; the end is signalled only after the job's thread has been joined.
 //
 // Stopping: abort() never cuts a thread off (it may hold the trace lock or a half-written
 // file); it raises a flag that doAction() polls through stopRequested(). Every start opens a
@@ -152,7 +153,7 @@ private:
     Worker* m_worker = nullptr;
     std::atomic<bool> m_stop {false};
     std::atomic<quint64> m_handOvers {0};
-    // Only the event-loop thread touches these three.
+    // Only the event-loop thread touches these.
     quint64 m_generation = 0;
     bool m_busy = false;
     bool m_startPending = false;
