@@ -22,7 +22,6 @@ void tst_ArithmeticFunctions::values_data()
     QTest::addColumn<QString>("result");
 
     QTest::newRow("add integers") << "add(1, 2)" << "LongLong" << "3";
-    QTest::newRow("add many") << "add(1, 2, 3, 4)" << "LongLong" << "10";
     QTest::newRow("add integer texts") << "add('1', '2')" << "LongLong" << "3";
     QTest::newRow("add negative text") << "add('-4', 1)" << "LongLong" << "-3";
     QTest::newRow("add decimal text") << "add('1.5', '2')" << "Double" << "3.5";
@@ -47,16 +46,13 @@ void tst_ArithmeticFunctions::values_data()
     QTest::newRow("product wraps") << "multiply(4294967296, 4294967296)" << "LongLong" << "0";
 
     QTest::newRow("divide") << "divide(1, 4)" << "Double" << "0.25";
-    QTest::newRow("divide integers") << "divide(6, 3)" << "Double" << "2";
     QTest::newRow("divide word") << "divide('a', 2)" << "Double" << "0";
     QTest::newRow("divide by zero") << "divide(1, 0)" << "Invalid" << "<invalid>";
-    QTest::newRow("divide by zero text") << "divide(1, '0.0')" << "Invalid" << "<invalid>";
     QTest::newRow("divide by word") << "divide(1, 'x')" << "Invalid" << "<invalid>";
 
     QTest::newRow("negate integer") << "negate(5)" << "LongLong" << "-5";
     QTest::newRow("negate double") << "negate(2.5)" << "Double" << "-2.5";
     QTest::newRow("negate decimal text") << "negate('2.5')" << "LongLong" << "0";
-    QTest::newRow("negate integer text") << "negate('7')" << "LongLong" << "-7";
     QTest::newRow("negate smallest") << "negate(-9223372036854775808)" << "LongLong" << "-9223372036854775808";
 }
 
