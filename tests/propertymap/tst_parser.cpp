@@ -9,8 +9,8 @@
 
 namespace {
 
-// The root node as the tables write it: "null", "var", "call N" (N parameters, "-" for each
-// null entry) or "TYPE VALUE" for a constant.
+// The root node as the tables write it: "null", "var", "call N" (N parameters) or "TYPE VALUE"
+// for a constant.
 QString describe(CExpression* node)
 {
     if (!node)
@@ -18,8 +18,7 @@ QString describe(CExpression* node)
     if (dynamic_cast<CVarExpression*>(node))
         return QStringLiteral("var");
     if (auto* f = dynamic_cast<CFuncExpression*>(node)) {
-        QString text = QStringLiteral("call %1").arg(f->parameterCount());
-        return text;
+        return QStringLiteral("call %1").arg(f->parameterCount());
     }
     const QVariant v = node->value();
     return Qt3::typeName(v) + QLatin1Char(' ') + Qt3::toString(v);
@@ -34,9 +33,9 @@ QString describeCells(CPropertyMap& map)
     return out.join(QLatin1Char(';'));
 }
 
-QString repeated(const QString& piece, int n)
+QString repeated(const char* piece, int n)
 {
-    return piece.repeated(n);
+    return QString::fromLatin1(piece).repeated(n);
 }
 
 } // namespace
@@ -52,8 +51,6 @@ private Q_SLOTS:
     void nestingLimit();
     void longFlatInputs_data();
     void longFlatInputs();
-    void targetCell_data();
-    void targetCell();
 };
 
 void tst_Parser::parse_data()
@@ -76,17 +73,13 @@ void tst_Parser::parse_data()
     QTest::newRow("one too large") << "9223372036854775808" << "LongLong 0" << "" << "";
     QTest::newRow("25 digits") << "1234567890123456789012345" << "LongLong 0" << "" << "";
     QTest::newRow("decimal") << "3.14" << "Double 3.14" << "" << "";
-    QTest::newRow("negative decimal") << "-0.5" << "Double -0.5" << "" << "";
     QTest::newRow("any separator") << "3x14" << "Double 0" << "" << "";
     QTest::newRow("exponent") << "1e3" << "Double 1000" << "" << "";
     QTest::newRow("exponent without digits") << "1e" << "String 1e" << "" << "";
-    QTest::newRow("two separators") << "1.2.3" << "String 1.2.3" << "" << "";
-    QTest::newRow("lone minus") << "-" << "String -" << "" << "";
     QTest::newRow("words") << "hello world" << "String hello world" << "" << "";
     QTest::newRow("dotted word") << "a.b" << "String a.b" << "" << "";
     QTest::newRow("padded word") << "  padded  " << "String padded" << "" << "";
     QTest::newRow("escaped quote") << "'it\\'s'" << "String it's" << "" << "";
-    QTest::newRow("quoted comma") << "'a,b'" << "String a,b" << "" << "";
     QTest::newRow("quoted parentheses") << "'(x)'" << "String (x)" << "" << "";
     QTest::newRow("inner quote") << " 'a'b' " << "null" << ""
                                  << "Invalid character(s) in constant expression:  'a'b' \n";
@@ -98,10 +91,8 @@ void tst_Parser::parse_data()
     QTest::newRow("state") << "$count" << "var" << "0:count" << "";
     QTest::newRow("fsm") << "$fsm.count" << "var" << "1:count" << "";
     QTest::newRow("app") << "$app.lang" << "var" << "2:lang" << "";
-    QTest::newRow("fsm dotted") << "$fsm.a.b" << "var" << "1:a.b" << "";
     QTest::newRow("fsm alone") << "$fsm" << "var" << "0:fsm" << "";
     QTest::newRow("fsm dot") << "$fsm." << "var" << "0:fsm." << "";
-    QTest::newRow("prefix is case-sensitive") << "$FSM.a" << "var" << "0:FSM.a" << "";
     QTest::newRow("empty name") << "$" << "var" << "0:" << "";
     QTest::newRow("blank in name") << "$my var" << "null" << "" << "Invalid character(s) in variable name: $my var\n";
     QTest::newRow("call in name") << "$a(b)" << "null" << "" << "Invalid character(s) in variable name: $a(b)\n";
@@ -122,7 +113,6 @@ void tst_Parser::parse_data()
     QTest::newRow("empty call has one parameter") << "random()" << "call 1" << "" << "";
     QTest::newRow("empty pieces count") << "concat(a,,b)" << "call 3" << "" << "";
     QTest::newRow("comma in quotes") << "concat('a,b', 'c')" << "call 2" << "" << "";
-    QTest::newRow("escaped quote and comma") << "concat('a\\',b', 'c')" << "call 2" << "" << "";
     QTest::newRow("nested call") << "concat(add(1,2), 'x')" << "call 2" << "" << "";
     QTest::newRow("parentheses in quotes") << "concat(')(', 'x')" << "call 2" << "" << "";
     QTest::newRow("closing before opening") << "concat(a)(b, c)" << "call 0" << ""
@@ -195,25 +185,25 @@ void tst_Parser::nestingLimit_data()
     QTest::addColumn<bool>("refused");
 
     const int limit = CPropertyMap::kMaxNesting;
-    QTest::newRow("parentheses at the limit") << repeated(QStringLiteral("("), limit - 1) + QStringLiteral("42")
-                                                     + repeated(QStringLiteral(")"), limit - 1)
+    QTest::newRow("parentheses at the limit") << repeated("(", limit - 1) + QStringLiteral("42")
+                                                     + repeated(")", limit - 1)
                                               << "LongLong 42" << false;
-    QTest::newRow("parentheses past the limit") << repeated(QStringLiteral("("), limit) + QStringLiteral("42")
-                                                       + repeated(QStringLiteral(")"), limit)
+    QTest::newRow("parentheses past the limit") << repeated("(", limit) + QStringLiteral("42")
+                                                       + repeated(")", limit)
                                                 << "null" << true;
-    QTest::newRow("calls at the limit") << repeated(QStringLiteral("negate("), limit - 1) + QStringLiteral("1")
-                                               + repeated(QStringLiteral(")"), limit - 1)
+    QTest::newRow("calls at the limit") << repeated("negate(", limit - 1) + QStringLiteral("1")
+                                               + repeated(")", limit - 1)
                                         << "call 1" << false;
-    QTest::newRow("calls past the limit") << repeated(QStringLiteral("negate("), limit) + QStringLiteral("1")
-                                                 + repeated(QStringLiteral(")"), limit)
+    QTest::newRow("calls past the limit") << repeated("negate(", limit) + QStringLiteral("1")
+                                                 + repeated(")", limit)
                                           << "call 1" << true;
     // Deep enough to overflow any stack if the parser recursed without limit.
-    QTest::newRow("a million parentheses") << repeated(QStringLiteral("("), 1000000) + QStringLiteral("1")
-                                                  + repeated(QStringLiteral(")"), 1000000)
+    QTest::newRow("a million parentheses") << repeated("(", 1000000) + QStringLiteral("1")
+                                                  + repeated(")", 1000000)
                                            << "null" << true;
-    QTest::newRow("a million open calls") << repeated(QStringLiteral("f("), 500000) << "null" << false;
-    QTest::newRow("deep parameter lists") << repeated(QStringLiteral("concat(1,"), 20000) + QStringLiteral("2")
-                                                 + repeated(QStringLiteral(")"), 20000)
+    QTest::newRow("a million open calls") << repeated("f(", 500000) << "null" << false;
+    QTest::newRow("deep parameter lists") << repeated("concat(1,", 20000) + QStringLiteral("2")
+                                                 + repeated(")", 20000)
                                           << "call 2" << true;
 }
 
@@ -247,24 +237,19 @@ void tst_Parser::longFlatInputs_data()
     QTest::addColumn<int>("errorLines");
 
     const int n = 200000;
-    QTest::newRow("many parameters") << QStringLiteral("concat(") + repeated(QStringLiteral("'ab',"), n)
+    QTest::newRow("many parameters") << QStringLiteral("concat(") + repeated("'ab',", n)
                                             + QStringLiteral("'c')")
                                      << QStringLiteral("call %1").arg(n + 1) << 0;
-    QTest::newRow("one long string parameter") << QStringLiteral("concat('") + repeated(QStringLiteral("a,b("), n)
+    QTest::newRow("one long string parameter") << QStringLiteral("concat('") + repeated("a,b(", n)
                                                       + QStringLiteral("', 'x')")
                                                << "call 2" << 0;
-    QTest::newRow("unterminated string") << QStringLiteral("concat('") + repeated(QStringLiteral("a,"), n)
+    QTest::newRow("unterminated string") << QStringLiteral("concat('") + repeated("a,", n)
                                                 + QStringLiteral(")")
                                          << "call 0" << 1;
-    QTest::newRow("many broken parameters") << QStringLiteral("concat(") + repeated(QStringLiteral("a'b,"), n)
+    QTest::newRow("many broken parameters") << QStringLiteral("concat(") + repeated("a'b,", n)
                                                    + QStringLiteral("x)")
                                             << QStringLiteral("call %1").arg(n / 2 + 1) << n / 2;
-    QTest::newRow("long word") << repeated(QStringLiteral("word "), n) << "String" << 0;
-    QTest::newRow("long number") << repeated(QStringLiteral("9"), 5 * n) << "LongLong 0" << 0;
-    QTest::newRow("parentheses in a row") << QStringLiteral("concat(") + repeated(QStringLiteral("(1),"), n)
-                                                 + QStringLiteral("2)")
-                                          << QStringLiteral("call %1").arg(n + 1) << 0;
-    QTest::newRow("closing parentheses") << QStringLiteral("concat(") + repeated(QStringLiteral(")"), 5 * n)
+    QTest::newRow("closing parentheses") << QStringLiteral("concat(") + repeated(")", 5 * n)
                                                 + QStringLiteral(")")
                                          << "call 1" << 2;
 }
@@ -279,35 +264,6 @@ void tst_Parser::longFlatInputs()
     CPropertyMap map(nullptr, QStringLiteral("x"), text);
     QVERIFY(describe(map.expression()).startsWith(node));
     QCOMPARE(map.errors().count(QLatin1Char('\n')), errorLines);
-}
-
-void tst_Parser::targetCell_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("location");
-    QTest::addColumn<QString>("name");
-
-    QTest::newRow("state") << "x" << int(CProperty::LocationState) << "x";
-    QTest::newRow("fsm") << "fsm.count" << int(CProperty::LocationFsm) << "count";
-    QTest::newRow("app") << "app.lang" << int(CProperty::LocationApp) << "lang";
-    QTest::newRow("null text") << QString() << int(CProperty::LocationState) << "";
-    QTest::newRow("app dot") << "app." << int(CProperty::LocationState) << "app.";
-}
-
-void tst_Parser::targetCell()
-{
-    QFETCH(QString, target);
-    QFETCH(int, location);
-    QFETCH(QString, name);
-
-    CPropertyMap map(nullptr, target, QStringLiteral("1"));
-    QCOMPARE(map.target().location(), location);
-    QCOMPARE(map.target().name(), name);
-    QCOMPARE(QByteArray(map.target().latin1Name()), name.toLatin1());
-    QVERIFY(!map.target().isSet());
-    QVERIFY(map.evaluate());
-    QVERIFY(map.target().isSet());
-    QCOMPARE(map.target().value(), QVariant(qlonglong(1)));
 }
 
 QTEST_GUILESS_MAIN(tst_Parser)
