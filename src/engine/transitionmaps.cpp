@@ -133,6 +133,15 @@ void gatherInput(CProperty* cell, CFsm* fsm, LazyState& from, const QString& fro
     cell->setValue(QVariant(QString(QLatin1String(""))));
 }
 
+// The to-state of the transition, or null. An exit transition holds an exit event where others
+// hold the to-state name; a state that happens to share that name is not its target.
+CState* toState(const CTransition* t, CFsm* fsm)
+{
+    if (!fsm || qobject_cast<const CExitTransition*>(t))
+        return nullptr;
+    return fsm->state(t->target());
+}
+
 } // namespace
 
 CTransition::~CTransition()
@@ -179,7 +188,7 @@ void CTransition::announceSuppliedProperties()
         const CProperty& target = map->targetCell();
         CState* destination = nullptr;
         if (target.location() == CProperty::LocationState)
-            destination = f->state(m_target);
+            destination = toState(this, f);
         else if (target.location() == CProperty::LocationFsm)
             destination = f;
         if (!destination)
@@ -221,7 +230,8 @@ void CTransition::applyPropertyMaps()
         return;
     CFsm* f = fsm();
     LazyState from(f, m_fromState);
-    LazyState to(f, m_target);
+    bool toLooked = false;
+    CState* to = nullptr;
     for (CPropertyMap* map : std::as_const(m_propertyMaps)) {
         trace.line(macronLine());
         for (CProperty* cell : std::as_const(map->variables()))
@@ -247,7 +257,11 @@ void CTransition::applyPropertyMaps()
         CPropertyObject* destination = nullptr;
         switch (target.location()) {
         case CProperty::LocationState:
-            destination = to.get();
+            if (!toLooked) {
+                to = toState(this, f);
+                toLooked = true;
+            }
+            destination = to;
             break;
         case CProperty::LocationFsm:
             destination = f;

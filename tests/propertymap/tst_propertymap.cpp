@@ -72,6 +72,7 @@ private Q_SLOTS:
     void valueLines();
     void objectsAreCloned();
     void refusedObjectIsFreed();
+    void exitTransitionHasNoToState();
     void loadErrors_data();
     void loadErrors();
     void announce_data();
@@ -260,6 +261,23 @@ void tst_PropertyMap::refusedObjectIsFreed()
                               elementOf(QStringLiteral(R"~(<transition><propertymap target="objectName" function="$obj"/></transition>)~")));
     t->applyPropertyMaps();
     QCOMPARE(f.fsm->state(QStringLiteral("to"))->objectName(), QStringLiteral("to"));
+}
+
+void tst_PropertyMap::exitTransitionHasNoToState()
+{
+    // The exit event is named like a state of the FSM; only the FSM target is set.
+    Fixture f;
+    auto* t = new CExitTransition(f.fsm.get(), "t", QStringLiteral("from"), QStringLiteral("to"),
+                                  elementOf(QStringLiteral(R"~(<transition><propertymap target="x" function="$a"/>)~"
+                                                           R"~(<propertymap target="fsm.x" function="$a"/></transition>)~")));
+    t->announceSuppliedProperties();
+    TraceCapture capture;
+    t->applyPropertyMaps();
+    CState* to = f.fsm->state(QStringLiteral("to"));
+    QVERIFY(!to->hasProperty("x"));
+    QVERIFY(to->suppliedProperties().isEmpty());
+    QCOMPARE(f.fsm->property("x"), QVariant(QStringLiteral("hello")));
+    QVERIFY(categoryLines(capture.lines, "transition").contains(QStringLiteral("    ! Warning ! No target to set property in.")));
 }
 
 void tst_PropertyMap::loadErrors_data()
