@@ -62,9 +62,10 @@ void CFsm::reset()
     }
     dropOwnTransitions(CState::transitions());
     // Transitions that were never attached are dropped too: nothing can reach them any more.
+    // A back transition deletes itself once fired and may be firing right now.
     const QObjectList kids = children();
     for (QObject* child : kids) {
-        if (doomed.remove(child) || qobject_cast<CTransition*>(child))
+        if (doomed.remove(child) || (qobject_cast<CTransition*>(child) && !qobject_cast<CBackTransition*>(child)))
             delete child;
     }
     qDeleteAll(doomed); // states held here under another parent
