@@ -110,6 +110,10 @@ public:
     // Whether the name is a Qt property of the class or one of its bases.
     bool isQtProperty(const char* name) const;
 
+protected:
+    // Removes a dynamic value, whatever the name, and returns it.
+    QVariant takeValue(const QString& name) { return m_values.take(name); }
+
 public slots:
     virtual bool setConfig(const QString& tokenString);
     virtual QStringList config();

@@ -220,6 +220,20 @@ void CState::applyPropertyElement(const QDomElement& e, const QString& context)
         addRequiredProperty(key);
 }
 
+void CState::settleQtProperties()
+{
+    if (values().isEmpty())
+        return;
+    const QStringList names = values().keys();
+    for (const QString& name : names) {
+        const QByteArray latin1 = name.toLatin1();
+        if (!isQtProperty(latin1.constData()))
+            continue;
+        if (!setProperty(latin1.constData(), takeValue(name)))
+            SFSM_TRACE("state", QStringLiteral("  ! Warning ! Adding property failed."));
+    }
+}
+
 QString CState::translateDefinitionText(const QString& context, const QString& text) const
 {
     const QByteArray ctx = context.toUtf8();

@@ -66,6 +66,12 @@ public:
     CFsm* listener() const { return m_listener; }
     void setListener(CFsm* fsm) { m_listener = fsm; }
 
+    // Moves definition values whose names are Qt properties of the finished class onto those
+    // properties. While CState is being constructed only its own Qt properties are known, so
+    // the element's values for a subclass's Qt properties land among the dynamic values, where
+    // reads never see them. The creators call this right after construction.
+    void settleQtProperties();
+
     // The parent as a state, or null.
     CState* parentState() const;
 

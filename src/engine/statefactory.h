@@ -49,6 +49,7 @@ template <class T>
 CState* createStateOf(QObject* parent, const char* name, const QString& type, CStateFactory*, const QDomNode& element)
 {
     T* state = new T(parent, name, element);
+    state->settleQtProperties();
     state->setTypeName(type);
     state->initialize();
     return state;
@@ -60,6 +61,7 @@ CState* createFsmOf(QObject* parent, const char* name, const QString& type, CSta
                     const QDomNode& element)
 {
     T* fsm = new T(parent, name, factory, element);
+    fsm->settleQtProperties();
     fsm->setTypeName(type);
     fsm->initialize();
     return fsm;

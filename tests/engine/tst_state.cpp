@@ -49,6 +49,8 @@ private Q_SLOTS:
     void configure_data();
     void configure();
     void failedPropertyWriteWarns();
+    void definitionReachesSubclassQtProperties_data();
+    void definitionReachesSubclassQtProperties();
     void unnamedStateReadsNothing();
     void hasEvent_data();
     void hasEvent();
@@ -145,6 +147,35 @@ void tst_State::failedPropertyWriteWarns()
     s.configure(e, QStringLiteral("s"));
     QCOMPARE(trace.lines, QStringList {QStringLiteral("[state               ]  ! Warning ! Adding property failed.\n")});
     QCOMPARE(s.property("other"), QVariant(QStringLiteral("1")));
+}
+
+void tst_State::definitionReachesSubclassQtProperties_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<bool>("warned");
+
+    QTest::newRow("converts") << QStringLiteral("5") << 5 << false;
+    QTest::newRow("does not convert") << QStringLiteral("high") << 0 << true;
+}
+
+void tst_State::definitionReachesSubclassQtProperties()
+{
+    QFETCH(QString, value);
+    QFETCH(int, level);
+    QFETCH(bool, warned);
+
+    TraceCapture trace;
+    QDomDocument doc;
+    const QDomElement e = parseElement(doc, QStringLiteral("<state><property key='level' value='%1'/>"
+                                                           "<property key='other' value='1'/></state>").arg(value));
+    std::unique_ptr<CState> s(createStateOf<CLevelState>(nullptr, "s", QStringLiteral("level"), nullptr, e));
+    auto* levelState = static_cast<CLevelState*>(s.get());
+    QCOMPARE(levelState->level(), level);
+    QCOMPARE(s->property("level"), QVariant(level));
+    QVERIFY(!s->values().contains(QStringLiteral("level"))); // a name is never held twice
+    QCOMPARE(s->property("other"), QVariant(QStringLiteral("1")));
+    QCOMPARE(trace.contains(QStringLiteral("Adding property failed.")), warned);
 }
 
 void tst_State::unnamedStateReadsNothing()
