@@ -4,7 +4,8 @@
 
 #include <QRegularExpression>
 #include <QTest>
-#include <QThread>
+#include <thread>
+#include <vector>
 #include <QTime>
 
 class tst_Trace : public QObject {
@@ -207,9 +208,9 @@ void tst_Trace::messagesFromThreadsStayWhole()
 {
     constexpr int kThreads = 4;
     constexpr int kMessages = 200;
-    QList<QThread*> threads;
+    std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-        threads.append(QThread::create([t] {
+        threads.emplace_back([t] {
             const QByteArray me = QByteArray::number(t);
             for (int i = 0; i < kMessages; ++i) {
                 if (i % 2) {
@@ -223,13 +224,10 @@ void tst_Trace::messagesFromThreadsStayWhole()
                 Trace::write("part two " + QByteArray::number(i) + '\n');
                 Trace::unlock();
             }
-        }));
-        threads.last()->start();
+        });
     }
-    for (QThread* t : threads) {
-        QVERIFY(t->wait(30000));
-        delete t;
-    }
+    for (std::thread& t : threads)
+        t.join();
     QCOMPARE(m_out.size(), kThreads * kMessages);
     const QRegularExpression whole(QStringLiteral("^\\[action {14}\\]thread \\d (line \\d+|part one, part two \\d+)\n$"));
     for (const QString& m : std::as_const(m_out))
