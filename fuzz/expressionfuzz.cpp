@@ -9,6 +9,7 @@
 #include <QHash>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -27,22 +28,20 @@ void checkErrorText(const CPropertyMap& map)
     check(errors.isEmpty() || errors.endsWith(QLatin1Char('\n')), "every error line ends with a line feed");
 }
 
-// The object behind "$obj..." references: a few values and an object of its own.
-CPropertyObject* sampleObject()
+// The object behind some references: a few values and an object of its own. Made anew for
+// every input, since functions may change the objects they are given.
+std::unique_ptr<CPropertyObject> sampleObject()
 {
-    static CPropertyObject* object = [] {
-        auto* o = new CPropertyObject(nullptr, "sample");
-        o->setProperty("a", QStringLiteral("x"));
-        o->setProperty("n", qlonglong(3));
-        auto* child = new CPropertyObject(nullptr, "child");
-        child->setProperty("b", 2.5);
-        o->setObjectProperty("child", child);
-        return o;
-    }();
-    return object;
+    auto o = std::make_unique<CPropertyObject>(nullptr, "sample");
+    o->setProperty("a", QStringLiteral("x"));
+    o->setProperty("n", qlonglong(3));
+    auto* child = new CPropertyObject(nullptr, "child");
+    child->setProperty("b", 2.5);
+    o->setObjectProperty("child", child);
+    return o;
 }
 
-void fill(CProperty* cell)
+void fill(CProperty* cell, CPropertyObject* sample)
 {
     static const QList<QVariant> values {
         QVariant(QStringLiteral("abc")),
@@ -56,7 +55,7 @@ void fill(CProperty* cell)
     };
     const uint pick = qHash(cell->name()) % uint(values.size() + 1);
     if (pick == uint(values.size()))
-        cell->setObject(sampleObject());
+        cell->setObject(sample);
     else
         cell->setValue(values.at(int(pick)));
 }
@@ -95,12 +94,14 @@ void fuzzParse(const uint8_t* data, size_t size)
 
 void fuzzEvaluate(const uint8_t* data, size_t size)
 {
+    // Outlives the map, whose cells and nodes may point to it.
+    const std::unique_ptr<CPropertyObject> sample = sampleObject();
     CPropertyMap map(nullptr, QStringLiteral("x"), textOf(data, size));
     checkErrorText(map);
     if (!map.isValid())
         return;
     for (CProperty* cell : map.variables())
-        fill(cell);
+        fill(cell, sample.get());
     consume(map);
     consume(map);
 }
