@@ -4,6 +4,7 @@
 // the tests themselves keep memory flat.
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -64,6 +65,17 @@ inline bool sameContent(const QString& a, const QString& b)
         if (fa.read(1 << 20) != fb.read(1 << 20))
             return false;
     return true;
+}
+
+// Every file below the folder, hidden ones too, as sorted paths relative to it.
+inline QStringList filesBelow(const QString& root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(root).relativeFilePath(it.next());
+    files.sort();
+    return files;
 }
 
 } // namespace CopyTest

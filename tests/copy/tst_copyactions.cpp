@@ -1,65 +1,20 @@
 // SPDX-License-Identifier: MIT
 // The copy and remove actions on their own: folder creation, list building, links, and what
 // a second entry of a state starts from.
-#include "actions/actionstate.h"
 #include "copyflow.h"
 #include "copytestutil.h"
 #include "system/copyfilesaction.h"
 #include "system/copyrecursiveaction.h"
 #include "system/countfilesstate.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 
 using namespace CopyTest;
-
-namespace {
-
-QStringList filesBelow(const QString& root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(root).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
-
-class StateHarness {
-public:
-    StateHarness(const char* type) : m_factory(createFactory(nullptr))
-    {
-        m_state.reset(m_factory->createState(QLatin1String(type), QDomNode(), nullptr, QStringLiteral("s")));
-    }
-    CState* state() const { return m_state.get(); }
-    CAction* action() const
-    {
-        auto* actionState = qobject_cast<CActionState*>(m_state.get());
-        return actionState ? actionState->action() : nullptr;
-    }
-    // Enters the state and waits for it to finish; returns the leave event.
-    QString run()
-    {
-        QSignalSpy finished(m_state.get(), &CState::finished);
-        m_state->enter();
-        if (finished.isEmpty() && !finished.wait(30000))
-            return QString();
-        return m_state->leaveEvent();
-    }
-
-private:
-    std::unique_ptr<CStateFactory> m_factory;
-    std::unique_ptr<CState> m_state;
-};
-
-} // namespace
 
 class tst_CopyActions : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void ensureDirectory_data();
-    void ensureDirectory();
     void keywords_data();
     void keywords();
     void eachEntryStartsFresh_data();
@@ -70,43 +25,17 @@ private Q_SLOTS:
     void removalStaysInsideTheTree();
 };
 
-void tst_CopyActions::ensureDirectory_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("created");
-
-    QTest::newRow("existing") << "" << true;
-    QTest::newRow("nested") << "/a/b/c" << true;
-    QTest::newRow("trailing slash") << "/a/b/" << true;
-    QTest::newRow("double slash") << "/a//b" << true;
-    QTest::newRow("below a file") << "/file/x/y" << false;
-    QTest::newRow("a file itself") << "/file" << false;
-}
-
-void tst_CopyActions::ensureDirectory()
-{
-    QFETCH(QString, path);
-    QFETCH(bool, created);
-    QTemporaryDir tmp;
-    QVERIFY(writeFile(tmp.filePath(QStringLiteral("file")), 1));
-    CActionCopyFiles action(nullptr, "actionCopyFiles");
-    QCOMPARE(action.ensureDirectory(tmp.path() + path), created);
-    QCOMPARE(QFileInfo(tmp.path() + path).isDir(), created);
-}
-
 void tst_CopyActions::keywords_data()
 {
     QTest::addColumn<bool>("sort");
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("bits");
 
-    QTest::newRow("filter, two keywords") << false << "files|hidden" << int(QDir::Files | QDir::Hidden);
+    // Repeated parts or-ed once; Qt moved some bits since scripts were written (locale-aware
+    // sorting used to be 0x20, which now means directories last).
     QTest::newRow("filter, repeated and empty parts") << false << "|dirs||dirs|" << int(QDir::Dirs);
     QTest::newRow("filter, no keyword at all") << false << "Files|file| files" << 0;
-    QTest::newRow("filter, masks") << false << "rwemask|typemask" << int(QDir::PermissionMask | QDir::TypeMask);
     QTest::newRow("sort, locale aware by meaning") << true << "localeaware" << int(QDir::LocaleAware);
-    QTest::newRow("sort, time reversed") << true << "time|reversed" << int(QDir::Time | QDir::Reversed);
-    QTest::newRow("sort, unknown") << true << "newest" << 0;
 }
 
 void tst_CopyActions::keywords()
@@ -133,7 +62,7 @@ void tst_CopyActions::eachEntryStartsFresh()
     const QString src = tmp.filePath(QStringLiteral("src"));
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
         QVERIFY(writeFile(src + QLatin1Char('/') + QLatin1String(name), 100));
-    StateHarness harness(type.toLatin1().constData());
+    SingleState harness(type.toLatin1().constData());
     harness.state()->setProperty("srcDir", src);
     harness.state()->setProperty("destDir", tmp.filePath(QStringLiteral("dest")));
     harness.state()->setProperty("copyFile1", type == QLatin1String("copyFiles")
@@ -161,7 +90,7 @@ void tst_CopyActions::copyDirFailuresAreNotCarriedOver()
     const QString dest = tmp.filePath(QStringLiteral("dest"));
     QVERIFY(writeFile(src + QStringLiteral("/a.txt"), 100));
     QVERIFY(writeFile(dest, 1)); // a file where the folder should go
-    StateHarness harness("copyDir");
+    SingleState harness("copyDir");
     harness.state()->setProperty("srcDir", src);
     harness.state()->setProperty("destDir", dest);
 
@@ -178,7 +107,7 @@ void tst_CopyActions::countFilesDoesNotKeepEarlierCounts()
     QTemporaryDir tmp;
     for (const char* name : {"a.txt", "b.txt"})
         QVERIFY(writeFile(tmp.filePath(QLatin1String(name)), 1));
-    StateHarness harness("countFiles");
+    SingleState harness("countFiles");
     harness.state()->setProperty("fileFilter", QStringLiteral("*.txt"));
     harness.state()->setProperty("path", tmp.path());
     QCOMPARE(harness.run(), QStringLiteral("multipleFilesFound"));
@@ -203,7 +132,7 @@ void tst_CopyActions::linksInTheTree()
     QVERIFY(QFile::link(src, src + QStringLiteral("/sub/up")));
     QVERIFY(QFile::link(outside, src + QStringLiteral("/out")));
 
-    StateHarness harness("copyDir");
+    SingleState harness("copyDir");
     harness.state()->setProperty("srcDir", src);
     harness.state()->setProperty("destDir", tmp.filePath(QStringLiteral("dest")));
     QSignalSpy progress(harness.action(), &CAction::actionProgress);
@@ -226,7 +155,7 @@ void tst_CopyActions::removalStaysInsideTheTree()
     QVERIFY(QFile::link(outside, root + QStringLiteral("/folder.tmp")));
     QVERIFY(QFile::link(outside + QStringLiteral("/locked.txt"), root + QStringLiteral("/locked.tmp")));
 
-    StateHarness harness("removeFiles");
+    SingleState harness("removeFiles");
     harness.state()->setProperty("path", root);
     harness.state()->setProperty("fileFilter", QStringLiteral("*.tmp"));
     QCOMPARE(harness.run(), QStringLiteral("success"));

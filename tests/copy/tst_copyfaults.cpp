@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Real faults under the copy and remove states: a destination that fills up or cannot be
 // written, a source that vanishes, files that cannot be removed, a state left mid-copy.
-#include "actions/actionstate.h"
 #include "copyflow.h"
 #include "copytestutil.h"
 #include "scratchmount.h"
 #include "system/copyfilesaction.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -19,28 +17,12 @@ using namespace CopyTest;
 
 namespace {
 
-QStringList filesBelow(const QString& root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(root).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
-
 // Three files around one that cannot fit on a 1 MiB file system.
 void makeSourcesAroundBigOne(const QString& src)
 {
     QVERIFY(writeFile(src + QStringLiteral("/1.bin"), 100 << 10, 1));
     QVERIFY(writeFile(src + QStringLiteral("/2.bin"), 3 << 20, 2));
     QVERIFY(writeFile(src + QStringLiteral("/3.bin"), 10 << 10, 3));
-}
-
-std::unique_ptr<CState> createState(CStateFactory* factory, const char* type)
-{
-    return std::unique_ptr<CState>(
-        factory->createState(QLatin1String(type), QDomNode(), nullptr, QStringLiteral("s")));
 }
 
 // Sets or clears the immutable flag, which keeps even root from removing the file.
@@ -168,12 +150,12 @@ void tst_CopyFaults::sourceRemovedAfterListWasBuilt()
     const QString dest = tmp.filePath(QStringLiteral("dest"));
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
         QVERIFY(writeFile(src + QLatin1Char('/') + QLatin1String(name), 100));
-    std::unique_ptr<CStateFactory> factory(createFactory(nullptr));
-    auto state = createState(factory.get(), "copyFiles");
+    SingleState single("copyFiles");
+    CState* state = single.state();
     state->setProperty("srcDir", src);
     state->setProperty("destDir", dest);
     state->setProperty("copyFile1", QStringLiteral("%SRC%/*.txt::%DEST%"));
-    auto* action = qobject_cast<CActionCopyFiles*>(static_cast<CActionState*>(state.get())->action());
+    auto* action = qobject_cast<CActionCopyFiles*>(single.action());
     QVERIFY(action);
 
     TraceLines trace;
@@ -232,18 +214,18 @@ void tst_CopyFaults::stateLeftWhileCopying()
     for (int i = 0; i < files; ++i)
         QVERIFY(writeFile(src + QStringLiteral("/f%1.bin").arg(i, 2, 10, QLatin1Char('0')), 4 << 20, i));
 
-    std::unique_ptr<CStateFactory> factory(createFactory(nullptr));
-    auto state = createState(factory.get(), type.toLatin1().constData());
+    SingleState single(type.toLatin1().constData());
+    CState* state = single.state();
     state->setProperty("srcDir", src);
     state->setProperty("destDir", dest);
     state->setProperty("copyFile1", QStringLiteral("%SRC%/*.bin::%DEST%"));
-    CAction* action = static_cast<CActionState*>(state.get())->action();
+    CAction* action = single.action();
 
-    QSignalSpy finished(state.get(), &CState::finished);
-    QSignalSpy progress(state.get(), &CState::progress);
+    QSignalSpy finished(state, &CState::finished);
+    QSignalSpy progress(state, &CState::progress);
     bool leftWhileBusy = false;
     // Leave on the first progress, from inside its delivery, while the job is under way.
-    QMetaObject::Connection once = connect(state.get(), &CState::progress, this, [&] {
+    QMetaObject::Connection once = connect(state, &CState::progress, this, [&] {
         QObject::disconnect(once);
         leftWhileBusy = action->isBusy();
         state->leave();

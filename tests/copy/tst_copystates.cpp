@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Each copy, remove and count state type, run by the engine from a definition file.
 #include "actions/action.h"
-#include "actions/actionstate.h"
 #include "copyflow.h"
 #include "copytestutil.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -15,17 +13,6 @@ using namespace CopyTest;
 namespace {
 
 using Properties = QMap<QString, QString>;
-
-// Every file below the folder, as paths relative to it, sorted.
-QStringList filesBelow(const QString& root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(root).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
 
 Properties substituted(Properties properties, const QString& src, const QString& dest)
 {
