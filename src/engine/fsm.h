@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/state.h"
 
+class CDefinition;
 class CStateFactory;
 
 // One attached transition as the host sees it.
@@ -97,6 +98,10 @@ protected:
     int m_totalWeight = 1;
 
 private:
+    bool readDefinitionFile(const QString& fileName, QString& text, QString& path);
+    bool loadDefinition(const QString& fileName, CDefinition& definition);
+    void reportParseError(const QString& path, const QString& message, qint64 line, qint64 column);
+    void reportNoRoot();
     void disconnectState(CState* state);
     CState* firstOfPath(const QString& path, qsizetype colon) const;
     QString definitionDirectory() const;
@@ -128,6 +133,20 @@ public:
 
 private:
     CPropertyObject* m_previous;
+};
+
+// Hands a definition read by CDefinition to the FSM created next from its root element, so
+// the FSM builds from the definition's items instead of searching a DOM. Hosts that read a
+// definition themselves use it around the factory's createState.
+class CDefinitionScope {
+public:
+    explicit CDefinitionScope(const CDefinition* definition);
+    ~CDefinitionScope();
+    CDefinitionScope(const CDefinitionScope&) = delete;
+    CDefinitionScope& operator=(const CDefinitionScope&) = delete;
+
+private:
+    const CDefinition* m_previous;
 };
 
 Q_DECLARE_METATYPE(CFsm*)

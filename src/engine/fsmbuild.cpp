@@ -1,5 +1,6 @@
 // Building an FSM from its definition file: states, exit events, transitions and the checks.
 #include "engine/fsm.h"
+#include "engine/definitionreader.h"
 #include "engine/simplecodec.h"
 #include "engine/statefactory.h"
 #include "engine/trace.h"
@@ -14,15 +15,24 @@ namespace {
 
 const QString kStartEvent = QStringLiteral("__start");
 
-// Only elements whose grandparent is the "fsm" element count: the direct children with that
-// tag of the first section element. Deeper ones are skipped, so they are not searched either.
-QList<QDomElement> sectionElements(const QDomNode& root, const QString& section, const QString& tag)
+// The definition handed to the FSM that is about to be built from its root, and the one whose
+// build is under way (nested files build inside it).
+thread_local const CDefinition* t_pending = nullptr;
+thread_local const CDefinition* t_building = nullptr;
+
+// The section items of an FSM element: from the definition that was read for it, or, for an
+// element a host parsed itself, from the DOM. Only the direct children with the item's tag of
+// the first section element count, so deeper ones are neither taken nor searched.
+QList<CDefinitionItem> sectionItems(const QDomNode& root, const QString& section, const QString& tag)
 {
-    QList<QDomElement> out;
-    const QDomElement first = CDomNode(root).firstChildElementNamed(section).toElement();
-    for (QDomElement e = first.firstChildElement(tag); !e.isNull(); e = e.nextSiblingElement(tag))
-        out.append(e);
-    return out;
+    if (t_building && t_building->root == root) {
+        if (tag == QLatin1String("state"))
+            return t_building->states;
+        if (tag == QLatin1String("event"))
+            return t_building->events;
+        return t_building->transitions;
+    }
+    return definitionItems(root, section, tag);
 }
 
 QString firstSection(const QString& path)
@@ -33,10 +43,26 @@ QString firstSection(const QString& path)
 
 } // namespace
 
+CDefinitionScope::CDefinitionScope(const CDefinition* definition)
+    : m_previous(t_pending)
+{
+    t_pending = definition;
+}
+
+CDefinitionScope::~CDefinitionScope()
+{
+    t_pending = m_previous;
+}
+
 void CFsm::build(CStateFactory* factory, const QDomNode& element)
 {
+    const CDefinition* previous = t_building;
+    if (t_pending && t_pending->root == element) {
+        t_building = t_pending;
+        t_pending = nullptr; // one definition builds one FSM
+    }
     loadStates(element, factory);
-    for (const QDomElement& e : sectionElements(element, QStringLiteral("events"), QStringLiteral("event")))
+    for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("events"), QStringLiteral("event")))
         addEvents(QStringList {e.attribute(QStringLiteral("name"))});
     loadTransitions(element);
     if (!CState::transitions().contains(kStartEvent)) {
@@ -44,11 +70,13 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
         errors() += QStringLiteral("FSM %1: No start transition set.\n").arg(objectName());
     }
     checkTransitions();
+    t_building = previous;
 }
 
 void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
 {
-    for (const QDomElement& e : sectionElements(element, QStringLiteral("states"), QStringLiteral("state"))) {
+    for (const CDefinitionItem& item : sectionItems(element, QStringLiteral("states"), QStringLiteral("state"))) {
+        const CDefinitionItem& e = item;
         const QString name = e.attribute(QStringLiteral("name"));
         const QString weight = e.attribute(QStringLiteral("weight"));
         const QString type = e.attribute(QStringLiteral("type"));
@@ -59,12 +87,12 @@ void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
         if (!file.isEmpty()) {
             if (CFsm* sub = createSubFsm(name, factory, file)) {
                 sub->setFileName(file);
-                sub->configure(e, name);
+                sub->configure(e.element, name);
                 s = sub;
             }
         } else if (!type.isEmpty()) {
             if (factory)
-                s = factory->createState(type, e, this, name);
+                s = factory->createState(type, e.element, this, name);
         } else {
             errors() += QStringLiteral("FSM %1: Undefined state; No type or filename specified.\n").arg(objectName());
             continue;
@@ -88,7 +116,7 @@ void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
 
 void CFsm::loadTransitions(const QDomNode& element)
 {
-    for (const QDomElement& e : sectionElements(element, QStringLiteral("transitions"), QStringLiteral("transition"))) {
+    for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("transitions"), QStringLiteral("transition"))) {
         const QString from = e.attribute(QStringLiteral("fromstate"));
         const QString to = e.attribute(QStringLiteral("tostate"));
         const QString toExit = e.attribute(QStringLiteral("toexit"));
@@ -98,17 +126,17 @@ void CFsm::loadTransitions(const QDomNode& element)
 
         QString message;
         if (!to.isEmpty()) {
-            const int code = addTransition(from, event, to, name, e);
+            const int code = addTransition(from, event, to, name, e.element);
             if (code != 0)
                 message = QStringLiteral("Failed adding transition for FSM %1: from state %2 to state %3 on event %4: %5\n")
                               .arg(objectName(), from, to, event, transitionErrorText(code));
         } else if (!toExit.isEmpty()) {
-            const int code = addExitTransition(from, event, toExit, name, e);
+            const int code = addExitTransition(from, event, toExit, name, e.element);
             if (code != 0)
                 message = QStringLiteral("Failed adding transition for FSM %1: from state %2 to exit %3 on event %4: %5\n")
                               .arg(objectName(), from, toExit, event, transitionErrorText(code));
         } else if (!start.isEmpty()) {
-            const int code = addEntryTransition(start, name, e);
+            const int code = addEntryTransition(start, name, e.element);
             if (code != 0)
                 message = QStringLiteral("Failed adding entry transition for FSM %1 to start in state %2: %3\n")
                               .arg(objectName(), start, transitionErrorText(code));
@@ -226,13 +254,18 @@ QString CFsm::transitionErrorText(int code) const
 
 CFsm* CFsm::createSubFsm(const QString& name, CStateFactory* factory, const QString& fileName)
 {
-    QDomElement root;
-    if (!loadFile(fileName, root))
+    CDefinition definition;
+    if (!loadDefinition(fileName, definition))
         return nullptr;
+    const QDomElement root = definition.root;
     QString type = root.attribute(QStringLiteral("type"));
     if (type.isEmpty())
         type = QStringLiteral("fsm");
-    CState* created = factory ? factory->createState(type, root, this, name) : nullptr;
+    CState* created = nullptr;
+    if (factory) {
+        CDefinitionScope scope(&definition);
+        created = factory->createState(type, root, this, name);
+    }
     CFsm* sub = qobject_cast<CFsm*>(created);
     if (!sub) {
         delete created;
@@ -310,41 +343,88 @@ bool CFsm::readDefinition(const QString& requested, QString& text, QString& reso
     return true;
 }
 
-bool CFsm::loadFile(const QString& fileName, QDomElement& root)
+bool CFsm::readDefinitionFile(const QString& fileName, QString& text, QString& path)
 {
     const QString requested = definitionDirectory() + fileName;
-    QString text, path, why;
-    if (!readDefinition(requested, text, path, why)) {
-        if (why == QLatin1String("open")) {
-            SFSM_TRACE("fsm", QStringLiteral("Could not open file ") + path);
-            errors() += QStringLiteral("File %1 could not be opened.\n").arg(path);
-        } else {
-            // A damaged scrambled file reads as a parse failure of its text.
-            const QString message = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(0).arg(0).arg(why, path);
-            SFSM_TRACE("fsm", message);
-            errors() += message + QLatin1Char('\n');
-        }
-        return false;
+    QString why;
+    if (readDefinition(requested, text, path, why))
+        return true;
+    if (why == QLatin1String("open")) {
+        SFSM_TRACE("fsm", QStringLiteral("Could not open file ") + path);
+        errors() += QStringLiteral("File %1 could not be opened.\n").arg(path);
+    } else {
+        // A damaged scrambled file reads as a parse failure of its text.
+        reportParseError(path, why, 0, 0);
     }
+    return false;
+}
+
+void CFsm::reportParseError(const QString& path, const QString& message, qint64 line, qint64 column)
+{
+    const QString text = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(message, path);
+    SFSM_TRACE("fsm", text);
+    errors() += text + QLatin1Char('\n');
+}
+
+void CFsm::reportNoRoot()
+{
+    SFSM_TRACE("fsm", QStringLiteral("XML root node is non existent."));
+    errors() += QStringLiteral("XML root node is non existent.\n");
+}
+
+bool CFsm::loadFile(const QString& fileName, QDomElement& root)
+{
+    QString text, path;
+    if (!readDefinitionFile(fileName, text, path))
+        return false;
     QDomDocument doc;
     QString parseError;
     int errorLine = 0;
     int errorColumn = 0;
     if (!doc.setContent(text, false, &parseError, &errorLine, &errorColumn)) {
-        const QString message = QStringLiteral("Error parsing %4 on line %1, column %2: %3")
-                                    .arg(errorLine)
-                                    .arg(errorColumn)
-                                    .arg(parseError, path);
-        SFSM_TRACE("fsm", message);
-        errors() += message + QLatin1Char('\n');
+        reportParseError(path, parseError, errorLine, errorColumn);
         return false;
     }
     root = doc.firstChildElement(QStringLiteral("fsm"));
     if (root.isNull()) {
-        SFSM_TRACE("fsm", QStringLiteral("XML root node is non existent."));
-        errors() += QStringLiteral("XML root node is non existent.\n");
+        reportNoRoot();
         return false;
     }
+    return true;
+}
+
+bool CFsm::loadDefinition(const QString& fileName, CDefinition& definition)
+{
+    QString text, path;
+    if (!readDefinitionFile(fileName, text, path))
+        return false;
+    switch (definition.read(text)) {
+    case CDefinition::Ok:
+        return true;
+    case CDefinition::ParseError:
+        reportParseError(path, definition.errorString, definition.errorLine, definition.errorColumn);
+        return false;
+    case CDefinition::NoRoot:
+        reportNoRoot();
+        return false;
+    case CDefinition::NeedsDom:
+        break;
+    }
+    // Entities of a document type declaration: the DOM parser reads the whole file.
+    QDomDocument doc;
+    QString parseError;
+    int errorLine = 0;
+    int errorColumn = 0;
+    if (!doc.setContent(text, false, &parseError, &errorLine, &errorColumn)) {
+        reportParseError(path, parseError, errorLine, errorColumn);
+        return false;
+    }
+    const QDomElement root = doc.firstChildElement(QStringLiteral("fsm"));
+    if (root.isNull()) {
+        reportNoRoot();
+        return false;
+    }
+    definition.adopt(doc, root);
     return true;
 }
 

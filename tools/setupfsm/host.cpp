@@ -1,6 +1,7 @@
 #include "host.h"
 #include "pagestate.h"
 
+#include "engine/definitionreader.h"
 #include "engine/fsm.h"
 #include "engine/statefactory.h"
 
@@ -76,19 +77,38 @@ CFsm* Host::build(const BuildOptions& options, QString* error)
                                                : QStringLiteral("%1: %2").arg(resolved, why);
         return nullptr;
     }
-    QDomDocument doc;
-    QString parseError;
-    int line = 0;
-    int column = 0;
-    if (!doc.setContent(text, false, &parseError, &line, &column)) {
-        *error = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(parseError, resolved);
+    CDefinition definition;
+    switch (definition.read(text)) {
+    case CDefinition::Ok:
+        break;
+    case CDefinition::ParseError:
+        *error = QStringLiteral("Error parsing %4 on line %1, column %2: %3")
+                     .arg(definition.errorLine)
+                     .arg(definition.errorColumn)
+                     .arg(definition.errorString, resolved);
         return nullptr;
-    }
-    const QDomElement root = doc.firstChildElement(QStringLiteral("fsm"));
-    if (root.isNull()) {
+    case CDefinition::NoRoot:
         *error = QStringLiteral("XML root node is non existent.");
         return nullptr;
+    case CDefinition::NeedsDom: {
+        QDomDocument doc;
+        QString parseError;
+        int line = 0;
+        int column = 0;
+        if (!doc.setContent(text, false, &parseError, &line, &column)) {
+            *error = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(parseError, resolved);
+            return nullptr;
+        }
+        const QDomElement fsmRoot = doc.firstChildElement(QStringLiteral("fsm"));
+        if (fsmRoot.isNull()) {
+            *error = QStringLiteral("XML root node is non existent.");
+            return nullptr;
+        }
+        definition.adopt(doc, fsmRoot);
+        break;
     }
+    }
+    const QDomElement root = definition.root;
 
     m_appProperties = std::make_unique<CPropertyObject>(nullptr, "application");
     const QString appPath = options.appPath.isEmpty() ? QFileInfo(resolved).absolutePath() : options.appPath;
@@ -105,6 +125,7 @@ CFsm* Host::build(const BuildOptions& options, QString* error)
     CFsm* fsm = nullptr;
     {
         CFsmBuildScope scope(m_appProperties.get());
+        CDefinitionScope definitionScope(&definition);
         CState* created = m_generic->createState(type, root, nullptr, name);
         fsm = qobject_cast<CFsm*>(created);
         if (!fsm) {

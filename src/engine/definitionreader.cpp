@@ -1,0 +1,196 @@
+#include "engine/definitionreader.h"
+#include "xml/domnode.h"
+
+#include <QXmlStreamReader>
+
+namespace {
+
+enum class Section { None, States, Events, Transitions };
+
+Section sectionOf(QStringView name)
+{
+    if (name == QLatin1String("states"))
+        return Section::States;
+    if (name == QLatin1String("events"))
+        return Section::Events;
+    if (name == QLatin1String("transitions"))
+        return Section::Transitions;
+    return Section::None;
+}
+
+QLatin1String itemTag(Section s)
+{
+    switch (s) {
+    case Section::States:
+        return QLatin1String("state");
+    case Section::Events:
+        return QLatin1String("event");
+    default:
+        return QLatin1String("transition");
+    }
+}
+
+// Parses a piece of the (already well-formed) text as its own document.
+QDomElement parseFragment(const QString& text, QList<QDomDocument>& keep)
+{
+    QDomDocument doc;
+    doc.setContent(text, false);
+    keep.append(doc);
+    return doc.documentElement();
+}
+
+} // namespace
+
+CDefinition::Result CDefinition::read(const QString& text)
+{
+    QXmlStreamReader r(text);
+    r.setNamespaceProcessing(false);
+
+    int depth = 0;
+    bool rootFound = false;
+    bool rootIsFsm = false;
+    QString rootOpenTag;    // "<fsm ...>" as written
+    QString rootOwnContent; // children of the root that are not the sections, as written
+    bool seen[4] = {false, false, false, false};
+    Section section = Section::None; // the open section (depth 1) that is taken
+    qsizetype otherStart = -1;        // start of a root child that is kept as written
+
+    // The item at depth 2 being read.
+    bool inItem = false;
+    bool itemHasChildren = false;
+    qsizetype itemStart = 0;
+    CDefinitionItem item;
+
+    while (!r.atEnd()) {
+        const QXmlStreamReader::TokenType token = r.readNext();
+        const qsizetype after = qsizetype(r.characterOffset());
+        switch (token) {
+        case QXmlStreamReader::DTD:
+        case QXmlStreamReader::EntityReference:
+            return NeedsDom;
+        case QXmlStreamReader::StartElement: {
+            // A start tag holds no "<" of its own, so the last one before its end opens it.
+            const qsizetype start = text.lastIndexOf(QLatin1Char('<'), after - 1);
+            if (depth == 0 && !rootFound) {
+                rootFound = true;
+                rootIsFsm = r.name() == QLatin1String("fsm");
+                rootOpenTag = text.mid(start, after - start);
+            } else if (depth == 1 && rootIsFsm) {
+                const Section s = sectionOf(r.name());
+                if (s != Section::None && !seen[int(s)]) {
+                    seen[int(s)] = true;
+                    section = s;
+                } else {
+                    section = Section::None;
+                    otherStart = start;
+                }
+            } else if (depth == 2 && section != Section::None && r.name() == itemTag(section)) {
+                inItem = true;
+                itemHasChildren = false;
+                itemStart = start;
+                item = CDefinitionItem();
+                item.setAttributes(r.attributes());
+            } else if (depth > 2 && inItem) {
+                itemHasChildren = true;
+            }
+            ++depth;
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            --depth;
+            if (depth == 2 && inItem) {
+                inItem = false;
+                if (itemHasChildren)
+                    item.element = parseFragment(text.mid(itemStart, after - itemStart), m_fragments);
+                if (section == Section::States)
+                    states.append(item);
+                else if (section == Section::Events)
+                    events.append(item);
+                else
+                    transitions.append(item);
+            } else if (depth == 1) {
+                if (otherStart >= 0)
+                    rootOwnContent += QStringView(text).mid(otherStart, after - otherStart);
+                otherStart = -1;
+                section = Section::None;
+            }
+            break;
+        case QXmlStreamReader::Characters:
+            // Whitespace between elements makes no DOM node; any other text does.
+            if (inItem && !r.isWhitespace())
+                itemHasChildren = true;
+            break;
+        case QXmlStreamReader::ProcessingInstruction:
+            if (inItem)
+                itemHasChildren = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (r.hasError()) {
+        errorString = r.errorString();
+        errorLine = r.lineNumber();
+        errorColumn = r.columnNumber();
+        return ParseError;
+    }
+    if (!rootIsFsm)
+        return NoRoot;
+    if (rootOpenTag.endsWith(QLatin1String("/>")))
+        root = parseFragment(rootOpenTag, m_fragments);
+    else
+        root = parseFragment(rootOpenTag + rootOwnContent + QLatin1String("</fsm>"), m_fragments);
+    return Ok;
+}
+
+QString CDefinitionItem::attribute(const QString& name) const
+{
+    if (!element.isNull())
+        return element.attribute(name);
+    const QStringView all(m_attributes);
+    qsizetype at = 0;
+    while (at < all.size()) {
+        const qsizetype nameEnd = all.indexOf(QChar(0), at);
+        const qsizetype valueEnd = all.indexOf(QChar(0), nameEnd + 1);
+        if (all.mid(at, nameEnd - at) == name)
+            return all.mid(nameEnd + 1, valueEnd - nameEnd - 1).toString();
+        at = valueEnd + 1;
+    }
+    return QString();
+}
+
+void CDefinitionItem::setAttributes(const QXmlStreamAttributes& attributes)
+{
+    qsizetype length = 0;
+    for (const QXmlStreamAttribute& a : attributes)
+        length += a.qualifiedName().size() + a.value().size() + 2;
+    m_attributes.clear();
+    m_attributes.reserve(length);
+    for (const QXmlStreamAttribute& a : attributes) {
+        m_attributes += a.qualifiedName();
+        m_attributes += QChar(0);
+        m_attributes += a.value();
+        m_attributes += QChar(0);
+    }
+}
+
+void CDefinition::adopt(const QDomDocument& document, const QDomElement& fsmRoot)
+{
+    m_fragments.append(document);
+    root = fsmRoot;
+    states = definitionItems(root, QStringLiteral("states"), QStringLiteral("state"));
+    events = definitionItems(root, QStringLiteral("events"), QStringLiteral("event"));
+    transitions = definitionItems(root, QStringLiteral("transitions"), QStringLiteral("transition"));
+}
+
+QList<CDefinitionItem> definitionItems(const QDomNode& root, const QString& section, const QString& tag)
+{
+    QList<CDefinitionItem> out;
+    const QDomElement first = CDomNode(root).firstChildElementNamed(section).toElement();
+    for (QDomElement e = first.firstChildElement(tag); !e.isNull(); e = e.nextSiblingElement(tag)) {
+        CDefinitionItem item;
+        item.element = e;
+        out.append(item);
+    }
+    return out;
+}

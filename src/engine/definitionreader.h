@@ -1,0 +1,50 @@
+#pragma once
+// Reads a definition file in one pass for building. A whole DOM of a large file costs several
+// times the parse and most of the memory of loading it, yet the loader only needs the
+// attributes of states, events and transitions. So the reader keeps those as attributes and
+// builds DOM only for the few elements that have children (a state's properties, a
+// transition's property maps) and for the FSM element's own properties.
+#include <QDomDocument>
+#include <QList>
+#include <QXmlStreamAttributes>
+
+class CDefinitionItem {
+public:
+    QDomElement element; // the item as DOM, null when it has no child nodes
+
+    QString attribute(const QString& name) const;
+    // Copies the attributes: the reader's values would keep its whole buffers alive.
+    void setAttributes(const QXmlStreamAttributes& attributes);
+
+private:
+    // name NUL value NUL ..., one allocation per item (XML text holds no NUL).
+    QString m_attributes;
+};
+
+class CDefinition {
+public:
+    enum Result { Ok, ParseError, NoRoot, NeedsDom };
+
+    // Reads a definition text. NeedsDom: the text has a document type declaration, whose
+    // entities only the DOM parser applies; read it with QDomDocument instead.
+    Result read(const QString& text);
+
+    // The "fsm" element with its attributes and the children that are not the sections.
+    QDomElement root;
+    QList<CDefinitionItem> states;
+    QList<CDefinitionItem> events;
+    QList<CDefinitionItem> transitions;
+
+    // Takes a whole DOM document instead (for texts the reader leaves to the DOM parser).
+    void adopt(const QDomDocument& document, const QDomElement& fsmRoot);
+
+    QString errorString;
+    qint64 errorLine = 0;
+    qint64 errorColumn = 0;
+
+private:
+    QList<QDomDocument> m_fragments; // keep the documents of the DOM pieces alive
+};
+
+// The section items of an FSM element that was built as DOM (hosts may pass any element).
+QList<CDefinitionItem> definitionItems(const QDomNode& root, const QString& section, const QString& tag);
