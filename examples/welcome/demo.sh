@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs the example flow with scripted answers: forward, two steps back (out of the nested
-# installation flow to the welcome page), and forward again to the end.
+# installation flow to the welcome page), and forward again to the end, which copies the
+# example's components into ${TARGET_DIR:-/tmp/setupfsm-example}.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 setupfsm=${SETUPFSM:-$here/../../build/tools/setupfsm/setupfsm}
-exec "$setupfsm" run "$@" \
+exec "$setupfsm" run --property "targetDir=${TARGET_DIR:-/tmp/setupfsm-example}" "$@" \
   --answer welcome=next --answer options=next --answer confirm=pageBack \
   --answer options=pageBack --answer welcome=next --answer options=next \
   --answer confirm=install --answer done=finish \

@@ -82,7 +82,10 @@ private slots:
 
     void runsExampleWithBackNavigation()
     {
-        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--answer"),
+        QTemporaryDir target;
+        const QString targetDir = target.filePath(QStringLiteral("suite"));
+        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--property"),
+                                 QStringLiteral("targetDir=") + targetDir, QStringLiteral("--answer"),
                                  QStringLiteral("welcome=next"), QStringLiteral("--answer"), QStringLiteral("options=next"),
                                  QStringLiteral("--answer"), QStringLiteral("confirm=pageBack"), QStringLiteral("--answer"),
                                  QStringLiteral("main:install:options=pageBack"), QStringLiteral("--answer"),
@@ -92,11 +95,19 @@ private slots:
         QCOMPARE(r.status, 0);
         const QList<QJsonObject> lines = r.json();
         QVERIFY(!lines.isEmpty());
+        const QStringList pages = {QStringLiteral("main:welcome"), QStringLiteral("main:install:options"),
+                                   QStringLiteral("main:install:confirm"), QStringLiteral("main:done")};
         QStringList finished;
         QList<int> progress;
+        int copies = 0;
         for (const QJsonObject& o : lines) {
-            if (o.value(QStringLiteral("event")) == QLatin1String("finished"))
-                finished << o.value(QStringLiteral("state")).toString() + QLatin1Char('=') + o.value(QStringLiteral("leaveEvent")).toString();
+            const QString state = o.value(QStringLiteral("state")).toString();
+            if (o.value(QStringLiteral("event")) == QLatin1String("finished")) {
+                if (pages.contains(state) || !state.contains(QLatin1Char(':')) || state == QLatin1String("main:install"))
+                    finished << state + QLatin1Char('=') + o.value(QStringLiteral("leaveEvent")).toString();
+                if (state == QLatin1String("main:install:copy"))
+                    ++copies;
+            }
             if (o.value(QStringLiteral("event")) == QLatin1String("progress"))
                 progress << o.value(QStringLiteral("value")).toInt();
         }
@@ -109,7 +120,10 @@ private slots:
             QStringLiteral("main=finished"),
         };
         QCOMPARE(finished, expected);
+        QCOMPARE(copies, 3);
         QCOMPARE(progress.last(), 100);
+        QVERIFY(QFile::exists(targetDir + QStringLiteral("/docs/manual.txt")));
+        QVERIFY(QFile::exists(targetDir + QStringLiteral("/samples/two.txt")));
         const QJsonObject exit = lines.last();
         QCOMPARE(exit.value(QStringLiteral("event")).toString(), QStringLiteral("exit"));
         QCOMPARE(exit.value(QStringLiteral("exit")).toString(), QStringLiteral("finished"));

@@ -85,6 +85,9 @@ int main(int argc, char** argv)
         if (::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST)
             qputenv("XDG_RUNTIME_DIR", dir);
     }
+    // Worker threads announce themselves on the debug output; a host shows it only on request.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "default.debug=false");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("setupfsm"));
 
