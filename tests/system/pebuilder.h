@@ -9,7 +9,7 @@
 
 namespace PeTest {
 
-struct Spec {
+struct Recipe {
     bool pe32plus = false;
     quint16 file[4] = {1, 2, 3, 4};
     quint16 product[4] = {9, 8, 7, 6};
@@ -63,7 +63,7 @@ inline QByteArray utf16(const QString& text)
     return b;
 }
 
-inline QByteArray versionInfo(const Spec& s)
+inline QByteArray versionInfo(const Recipe& s)
 {
     QByteArray b = QByteArray(6, '\0') + utf16(QStringLiteral("VS_VERSION_INFO")) + QByteArray(4, '\0');
     const int fixed = int(b.size()); // 6 + 32 bytes of key and terminator, padded to 40
@@ -79,7 +79,7 @@ inline QByteArray versionInfo(const Spec& s)
     return b;
 }
 
-inline Image build(const Spec& s = Spec())
+inline Image build(const Recipe& s = Recipe())
 {
     constexpr quint32 kRva = 0x2000;
     constexpr int kFile = 0x600;

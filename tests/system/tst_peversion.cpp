@@ -55,25 +55,25 @@ private Q_SLOTS:
 
 void tst_PeVersion::soundImages_data()
 {
-    QTest::addColumn<PeTest::Spec>("spec");
+    QTest::addColumn<PeTest::Recipe>("recipe");
     QTest::addColumn<QString>("version");
-    PeTest::Spec s;
+    PeTest::Recipe s;
     QTest::newRow("pe32, version after other types") << s << "1.2.3.4";
     s.pe32plus = true;
     s.file[0] = 65535;
     s.file[3] = 32768;
     QTest::newRow("pe32+, unsigned halves") << s << "65535.2.3.32768";
-    PeTest::Spec other;
+    PeTest::Recipe other;
     other.versionName = 7;
     QTest::newRow("version under another name") << other << "1.2.3.4";
 }
 
 void tst_PeVersion::soundImages()
 {
-    QFETCH(PeTest::Spec, spec);
+    QFETCH(PeTest::Recipe, recipe);
     QFETCH(QString, version);
     PeFileVersion v;
-    QVERIFY(readBytes(PeTest::build(spec).bytes, &v));
+    QVERIFY(readBytes(PeTest::build(recipe).bytes, &v));
     QCOMPARE(text(v), version);
 }
 
@@ -193,7 +193,7 @@ void tst_PeVersion::state_data()
     QTest::addColumn<QByteArray>("content"); // null: no file at all
     QTest::addColumn<QList<int>>("numbers");
     QTest::addColumn<QString>("version");
-    PeTest::Spec high;
+    PeTest::Recipe high;
     high.file[0] = 40000;
     high.file[1] = 0;
     high.file[2] = 1;

@@ -48,12 +48,12 @@ const char* kUsage =
     "\n"
     "Exit status: 0 exit event taken, 1 build errors, 3 stalled after a fatal error, 4 timeout, 64 usage.\n";
 
-struct OptionSpec {
+struct OptionInfo {
     const char* name;
     bool takesValue;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {"set", true},      {"property", true},        {"app-path", true},        {"xml-path", true},
     {"profile", true},  {"timeout", true},         {"json", false},           {"quiet", false},
     {"strict", false},  {"trace-include", true},   {"trace-exclude", true},   {"trace-timestamps", false},
@@ -148,22 +148,22 @@ bool parseCommandOptions(const QStringList& arguments, const QStringList& allowe
             name.truncate(eq);
             inlineValue = true;
         }
-        const Cli::OptionSpec* spec = nullptr;
+        const Cli::OptionInfo* option = nullptr;
         for (const auto& s : Cli::kOptions) {
             if (name == QLatin1String(s.name))
-                spec = &s;
+                option = &s;
         }
-        if (!spec || !allowed.contains(name)) {
+        if (!option || !allowed.contains(name)) {
             *error = QStringLiteral("unknown option '--%1'").arg(name);
             return false;
         }
-        if (spec->takesValue && !inlineValue) {
+        if (option->takesValue && !inlineValue) {
             if (i + 1 >= arguments.size()) {
                 *error = QStringLiteral("option '--%1' needs a value").arg(name);
                 return false;
             }
             value = arguments.at(++i);
-        } else if (!spec->takesValue && inlineValue) {
+        } else if (!option->takesValue && inlineValue) {
             *error = QStringLiteral("option '--%1' takes no value").arg(name);
             return false;
         }
