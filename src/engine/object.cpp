@@ -3,6 +3,7 @@
 
 #include <QMetaMethod>
 #include <QMetaProperty>
+#include <QVarLengthArray>
 
 CObject::CObject(QObject* parent, const char* name)
     : QObject(parent)
@@ -87,6 +88,34 @@ void CObjectDict::reindexFrom(int i)
 
 // ---- CPropertyObject
 
+namespace {
+
+// A name as a QString over a stack copy, for look-ups only: property maps read and write
+// properties by name on every firing, and converting each name into a fresh QString cost a heap
+// allocation per access. Never store the key (it points into this object).
+class NameKey {
+public:
+    explicit NameKey(const char* name)
+    {
+        const qsizetype length = name ? qsizetype(qstrlen(name)) : 0;
+        m_buffer.resize(length);
+        for (qsizetype i = 0; i < length; ++i)
+            m_buffer[i] = QLatin1Char(name[i]);
+        if (name)
+            m_key = QString::fromRawData(m_buffer.constData(), length);
+    }
+    NameKey(const NameKey&) = delete;
+    NameKey& operator=(const NameKey&) = delete;
+
+    const QString& key() const { return m_key; }
+
+private:
+    QVarLengthArray<QChar, 64> m_buffer;
+    QString m_key;
+};
+
+} // namespace
+
 CPropertyObject::CPropertyObject(QObject* parent, const char* name)
     : CObject(parent, name)
 {
@@ -141,16 +170,15 @@ bool CPropertyObject::setObjectProperty(const char* name, CPropertyObject* objec
         return setProperty(name, QVariant());
     if (isQtProperty(name))
         return false;
-    const QString key = QString::fromLatin1(name);
-    if (m_values.contains(key) && !removeProperty(name))
+    if (m_values.contains(NameKey(name).key()) && !removeProperty(name))
         return false;
-    m_objects.replace(key, object);
+    m_objects.replace(QString::fromLatin1(name), object);
     return true;
 }
 
 CPropertyObject* CPropertyObject::objectProperty(const char* name) const
 {
-    return m_objects.find(QString::fromLatin1(name));
+    return m_objects.find(NameKey(name).key());
 }
 
 void CPropertyObject::addObjectProperties(const QList<CPropertyObject*>& objects)
@@ -168,9 +196,9 @@ bool CPropertyObject::removeProperty(const char* name)
 {
     if (isQtProperty(name))
         return false;
-    const QString key = QString::fromLatin1(name);
-    m_values.remove(key);
-    m_objects.remove(key);
+    const NameKey key(name);
+    m_values.remove(key.key());
+    m_objects.remove(key.key());
     return true;
 }
 
@@ -187,22 +215,26 @@ bool CPropertyObject::hasProperty(const char* name) const
 
 bool CPropertyObject::hasValueProperty(const char* name) const
 {
-    return isQtProperty(name) || m_values.contains(QString::fromLatin1(name));
+    return isQtProperty(name) || m_values.contains(NameKey(name).key());
 }
 
 bool CPropertyObject::hasObjectProperty(const char* name) const
 {
-    return m_objects.contains(QString::fromLatin1(name));
+    return m_objects.contains(NameKey(name).key());
 }
 
 bool CPropertyObject::setProperty(const char* name, const QVariant& value)
 {
     if (isQtProperty(name))
         return QObject::setProperty(name, value);
-    const QString key = QString::fromLatin1(name);
-    if (m_objects.contains(key) && !removeProperty(name))
+    const NameKey key(name);
+    if (m_objects.contains(key.key()) && !removeProperty(name))
         return false;
-    m_values.insert(key, value);
+    const auto it = m_values.find(key.key());
+    if (it != m_values.end())
+        *it = value;
+    else
+        m_values.insert(QString::fromLatin1(name), value);
     return true;
 }
 
@@ -210,7 +242,7 @@ QVariant CPropertyObject::property(const char* name) const
 {
     if (isQtProperty(name))
         return QObject::property(name);
-    return m_values.value(QString::fromLatin1(name));
+    return m_values.value(NameKey(name).key());
 }
 
 bool CPropertyObject::setConfig(const QString& tokenString)
