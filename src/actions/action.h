@@ -152,6 +152,7 @@ private:
 
     Worker* m_worker = nullptr;
     std::atomic<bool> m_stop {false};
+    std::atomic<int> m_postedPercent {-1}; // the percentage of the last posted progress
     std::atomic<quint64> m_handOvers {0};
     // Only the event-loop thread touches these.
     quint64 m_generation = 0;

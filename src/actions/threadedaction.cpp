@@ -84,6 +84,7 @@ void CThreadedAction::startNow()
     m_startPending = false;
     m_stop.store(false, std::memory_order_release);
     m_jobGeneration = ++m_generation;
+    m_postedPercent.store(-1, std::memory_order_relaxed);
     m_busy = true;
     m_worker->start();
 }
@@ -116,7 +117,13 @@ void CThreadedAction::whenIdle(std::function<void()> f)
 void CThreadedAction::setProgress(int p)
 {
     const int value = storeProgress(p);
-    post(new JobEvent(kActionProgressEvent, m_jobGeneration, value, totalSteps()));
+    const int total = totalSteps();
+    // A job that steps once per small file would wake the event loop once per file; a state
+    // shows whole percents, so a step that leaves the percentage unchanged is not posted.
+    const int percent = total > 0 ? int(qint64(value) * 100 / total) : value;
+    if (m_postedPercent.exchange(percent, std::memory_order_relaxed) == percent)
+        return;
+    post(new JobEvent(kActionProgressEvent, m_jobGeneration, value, total));
 }
 
 void CThreadedAction::post(QEvent* e)

@@ -33,11 +33,11 @@ int CActionCopyRecursive::countAll(const QString& directory, CDirTrail& trail)
     if (!top.isDir() || !inside.entered())
         return 0;
     int count = 0;
-    for (const QFileInfo& entry : CopyWalk::list(directory, QString(), CopyWalk::kTreeEntries)) {
-        if (!entry.isDir())
+    for (const CopyWalk::Entry& entry : CopyWalk::treeEntries(directory)) {
+        if (!entry.isDirectory)
             ++count;
-        else if (CopyWalk::mayEnter(entry))
-            count += countAll(entry.filePath(), trail);
+        else if (CopyWalk::mayEnter(entry.name))
+            count += countAll(CopyWalk::join(directory, entry.name), trail);
     }
     return count;
 }
@@ -74,13 +74,13 @@ int CActionCopyRecursive::copyDirectory(const QString& source, const QString& de
         return 2;
     }
     int result = 0;
-    for (const QFileInfo& entry : CopyWalk::list(source, QString(), CopyWalk::kTreeEntries)) {
+    for (const CopyWalk::Entry& entry : CopyWalk::treeEntries(source)) {
         if (stopRequested())
             return result;
-        const QString path = CopyWalk::join(source, entry.fileName());
-        const QString target = CopyWalk::join(destination, entry.fileName());
-        if (entry.isDir()) {
-            if (!CopyWalk::mayEnter(entry))
+        const QString path = CopyWalk::join(source, entry.name);
+        const QString target = CopyWalk::join(destination, entry.name);
+        if (entry.isDirectory) {
+            if (!CopyWalk::mayEnter(entry.name))
                 continue;
             SFSM_TRACE("actionCopyRecursive", QStringLiteral("Copy directory ") + path);
             result |= copyDirectory(path, target);

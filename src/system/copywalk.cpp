@@ -3,6 +3,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace CopyWalk {
@@ -26,7 +28,42 @@ QFileInfoList list(const QString& directory, const QString& nameFilter, QDir::Fi
 
 bool mayEnter(const QFileInfo& subdirectory)
 {
-    return !subdirectory.fileName().startsWith(QLatin1Char('.'));
+    return mayEnter(subdirectory.fileName());
+}
+
+bool mayEnter(const QString& subdirectoryName)
+{
+    return !subdirectoryName.startsWith(QLatin1Char('.'));
+}
+
+QList<Entry> treeEntries(const QString& directory)
+{
+    QList<Entry> entries;
+    const QByteArray encoded = QFile::encodeName(directory);
+    DIR* dir = ::opendir(encoded.constData());
+    if (!dir)
+        return entries;
+    while (const dirent* d = ::readdir(dir)) {
+        const char* name = d->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        Entry e;
+        e.name = QFile::decodeName(name);
+        if (d->d_type == DT_DIR) {
+            e.isDirectory = true;
+        } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+            struct stat st;
+            const QByteArray path = encoded + '/' + name;
+            e.isDirectory = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        entries.append(std::move(e));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        const int c = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    return entries;
 }
 
 } // namespace CopyWalk

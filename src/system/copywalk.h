@@ -17,8 +17,20 @@ QString join(const QString& directory, const QString& name);
 // by ";" or blanks; empty for all), sorted by name ignoring case, never "." or "..".
 QFileInfoList list(const QString& directory, const QString& nameFilter, QDir::Filters filters);
 
+// One entry of a folder as a tree walk needs it. isDirectory follows links, like QFileInfo.
+struct Entry {
+    QString name;
+    bool isDirectory = false;
+};
+
+// Every entry of a folder (names beginning with "." included, never "." or ".."), sorted like
+// list(). Read with readdir: listing a folder through QDir cost more than copying a small file
+// from it, and a tree walk lists every folder twice (counting, then copying).
+QList<Entry> treeEntries(const QString& directory);
+
 // Subfolders whose names begin with "." are never entered.
 bool mayEnter(const QFileInfo& subdirectory);
+bool mayEnter(const QString& subdirectoryName);
 
 // The entry kinds a tree walk takes: files and folders, those whose names begin with "."
 // included. Leaving them out would make a copied tree incomplete and a folder that holds one
