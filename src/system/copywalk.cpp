@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <numeric>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -39,6 +40,7 @@ bool mayEnter(const QString& subdirectoryName)
 QList<Entry> treeEntries(const QString& directory)
 {
     QList<Entry> entries;
+    QList<QString> folded; // the sort keys, case folded once per name rather than per comparison
     const QByteArray encoded = QFile::encodeName(directory);
     DIR* dir = ::opendir(encoded.constData());
     if (!dir)
@@ -56,14 +58,21 @@ QList<Entry> treeEntries(const QString& directory)
             const QByteArray path = encoded + '/' + name;
             e.isDirectory = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
         }
+        folded.append(e.name.toCaseFolded());
         entries.append(std::move(e));
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        const int c = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.name < b.name;
+    QList<qsizetype> order(entries.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int c = folded.at(a).compare(folded.at(b));
+        return c != 0 ? c < 0 : entries.at(a).name < entries.at(b).name;
     });
-    return entries;
+    QList<Entry> sorted;
+    sorted.reserve(entries.size());
+    for (qsizetype i : order)
+        sorted.append(std::move(entries[i]));
+    return sorted;
 }
 
 } // namespace CopyWalk
