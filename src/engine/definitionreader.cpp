@@ -67,7 +67,7 @@ CDefinition::Result CDefinition::read(const QString& text)
         switch (token) {
         case QXmlStreamReader::DTD:
         case QXmlStreamReader::EntityReference:
-            return NeedsDom;
+            return readDom(text);
         case QXmlStreamReader::StartElement: {
             // A start tag holds no "<" of its own, so the last one before its end opens it.
             const qsizetype start = text.lastIndexOf(QLatin1Char('<'), after - 1);
@@ -174,13 +174,29 @@ void CDefinitionItem::setAttributes(const QXmlStreamAttributes& attributes)
     }
 }
 
-void CDefinition::adopt(const QDomDocument& document, const QDomElement& fsmRoot)
+CDefinition::Result CDefinition::readDom(const QString& text)
 {
+    states.clear();
+    events.clear();
+    transitions.clear();
+    QDomDocument document;
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!document.setContent(text, false, &message, &line, &column)) {
+        errorString = message;
+        errorLine = line;
+        errorColumn = column;
+        return ParseError;
+    }
     m_fragments.append(document);
-    root = fsmRoot;
+    root = document.firstChildElement(QStringLiteral("fsm"));
+    if (root.isNull())
+        return NoRoot;
     states = definitionItems(root, QStringLiteral("states"), QStringLiteral("state"));
     events = definitionItems(root, QStringLiteral("events"), QStringLiteral("event"));
     transitions = definitionItems(root, QStringLiteral("transitions"), QStringLiteral("transition"));
+    return Ok;
 }
 
 QList<CDefinitionItem> definitionItems(const QDomNode& root, const QString& section, const QString& tag)

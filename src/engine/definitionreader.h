@@ -23,10 +23,10 @@ private:
 
 class CDefinition {
 public:
-    enum Result { Ok, ParseError, NoRoot, NeedsDom };
+    enum Result { Ok, ParseError, NoRoot };
 
-    // Reads a definition text. NeedsDom: the text has a document type declaration, whose
-    // entities only the DOM parser applies; read it with QDomDocument instead.
+    // Reads a definition text. A text with a document type declaration, whose entities only
+    // the DOM parser applies, is read whole as DOM.
     Result read(const QString& text);
 
     // The "fsm" element with its attributes and the children that are not the sections.
@@ -35,14 +35,13 @@ public:
     QList<CDefinitionItem> events;
     QList<CDefinitionItem> transitions;
 
-    // Takes a whole DOM document instead (for texts the reader leaves to the DOM parser).
-    void adopt(const QDomDocument& document, const QDomElement& fsmRoot);
-
     QString errorString;
     qint64 errorLine = 0;
     qint64 errorColumn = 0;
 
 private:
+    Result readDom(const QString& text);
+
     QList<QDomDocument> m_fragments; // keep the documents of the DOM pieces alive
 };
 

@@ -407,25 +407,8 @@ bool CFsm::loadDefinition(const QString& fileName, CDefinition& definition)
     case CDefinition::NoRoot:
         reportNoRoot();
         return false;
-    case CDefinition::NeedsDom:
-        break;
     }
-    // Entities of a document type declaration: the DOM parser reads the whole file.
-    QDomDocument doc;
-    QString parseError;
-    int errorLine = 0;
-    int errorColumn = 0;
-    if (!doc.setContent(text, false, &parseError, &errorLine, &errorColumn)) {
-        reportParseError(path, parseError, errorLine, errorColumn);
-        return false;
-    }
-    const QDomElement root = doc.firstChildElement(QStringLiteral("fsm"));
-    if (root.isNull()) {
-        reportNoRoot();
-        return false;
-    }
-    definition.adopt(doc, root);
-    return true;
+    return false;
 }
 
 bool CFsm::checkTransitions()

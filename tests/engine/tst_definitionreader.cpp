@@ -104,6 +104,16 @@ private slots:
         QCOMPARE(definition.states.at(1).element.firstChildElement().attribute(QStringLiteral("value")), QStringLiteral("v"));
     }
 
+    void entitiesOfADocumentTypeApply()
+    {
+        CDefinition definition;
+        QCOMPARE(definition.read(QStringLiteral("<!DOCTYPE fsm [<!ENTITY e 'expanded'>]>"
+                                                "<fsm><states><state name='&e;' type='t'/></states></fsm>")),
+                 CDefinition::Ok);
+        QCOMPARE(definition.states.size(), 1);
+        QCOMPARE(definition.states.at(0).attribute(QStringLiteral("name")), QStringLiteral("expanded"));
+    }
+
     void results_data()
     {
         QTest::addColumn<QString>("xml");
@@ -112,7 +122,9 @@ private slots:
         QTest::newRow("mismatched tags") << QStringLiteral("<fsm></states>") << int(CDefinition::ParseError);
         QTest::newRow("other root") << QStringLiteral("<machine/>") << int(CDefinition::NoRoot);
         QTest::newRow("empty") << QString() << int(CDefinition::ParseError);
-        QTest::newRow("doctype") << QStringLiteral("<!DOCTYPE fsm [<!ENTITY e 'x'>]><fsm/>") << int(CDefinition::NeedsDom);
+        QTest::newRow("doctype") << QStringLiteral("<!DOCTYPE fsm [<!ENTITY e 'x'>]><fsm/>") << int(CDefinition::Ok);
+        QTest::newRow("doctype, other root") << QStringLiteral("<!DOCTYPE m><m/>") << int(CDefinition::NoRoot);
+        QTest::newRow("doctype, broken") << QStringLiteral("<!DOCTYPE fsm><fsm>") << int(CDefinition::ParseError);
     }
 
     void results()

@@ -90,23 +90,6 @@ CFsm* Host::build(const BuildOptions& options, QString* error)
     case CDefinition::NoRoot:
         *error = QStringLiteral("XML root node is non existent.");
         return nullptr;
-    case CDefinition::NeedsDom: {
-        QDomDocument doc;
-        QString parseError;
-        int line = 0;
-        int column = 0;
-        if (!doc.setContent(text, false, &parseError, &line, &column)) {
-            *error = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(parseError, resolved);
-            return nullptr;
-        }
-        const QDomElement fsmRoot = doc.firstChildElement(QStringLiteral("fsm"));
-        if (fsmRoot.isNull()) {
-            *error = QStringLiteral("XML root node is non existent.");
-            return nullptr;
-        }
-        definition.adopt(doc, fsmRoot);
-        break;
-    }
     }
     const QDomElement root = definition.root;
 
