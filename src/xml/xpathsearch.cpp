@@ -4,6 +4,7 @@
 #include "engine/trace.h"
 
 #include <QDomElement>
+#include <QDomNamedNodeMap>
 #include <QHash>
 #include <vector>
 
@@ -55,11 +56,22 @@ bool checkAttribute(const Term& term, const QDomNode& node, bool tracing)
         Trace::line(kCategory, QStringLiteral("checkAttribute name=") + term.name + QStringLiteral(" value=") + term.value);
     if (!node.isElement())
         return false;
+    // A missing attribute reads as a null string, which no non-empty value equals. Walking a
+    // short attribute list is cheaper than the map's hashed look-up, the cost that dominates a
+    // search over many elements; a long list is looked up, since items are found by stepping.
+    if (!term.value.isEmpty()) {
+        const QDomNamedNodeMap attributes = node.attributes();
+        const int count = attributes.length();
+        if (count > 4)
+            return node.toElement().attribute(term.name) == term.value;
+        for (int i = 0; i < count; ++i) {
+            const QDomNode attribute = attributes.item(i);
+            if (attribute.nodeName() == term.name)
+                return attribute.nodeValue() == term.value;
+        }
+        return false;
+    }
     QDomElement element = node.toElement();
-    // A missing attribute reads as a null string, which no non-empty value equals; this
-    // spares the attribute handle on the common path.
-    if (!term.value.isEmpty())
-        return element.attribute(term.name) == term.value;
     const QDomAttr attr = element.attributeNode(term.name);
     return !attr.isNull() && attr.value().isEmpty();
 }
