@@ -8,6 +8,7 @@
 #include "propertymap/propertymap.h"
 
 #include <QStringList>
+#include <QTest>
 #include <memory>
 
 struct Evaluation {
@@ -53,4 +54,16 @@ inline QString render(const QVariant& v)
         return QLatin1Char('[') + entries.join(QLatin1String(", ")) + QLatin1Char(']');
     }
     return Qt3::toString(v);
+}
+
+// Evaluates a table row's expression and compares its type and rendered value. A failed
+// comparison ends the helper; the caller's test function ends with it.
+inline void compareValue(const QString& expression, const QString& type, const QString& result,
+                         const CPropertyObject* source = nullptr)
+{
+    const Evaluation e = evaluate(expression, source);
+    QCOMPARE(e.errors(), QString());
+    QVERIFY(e.evaluated);
+    QCOMPARE(Qt3::typeName(e.value()), type);
+    QCOMPARE(render(e.value()), result);
 }
