@@ -201,7 +201,10 @@ void Search::evaluate(const Frame& frame, const QString& name)
     if (!spend(candidates.size()))
         return;
     if (s.rest < 0) {
-        m_result += candidates;
+        if (m_result.isEmpty())
+            m_result = std::move(candidates);
+        else
+            m_result += candidates;
         return;
     }
     for (auto it = candidates.crbegin(); it != candidates.crend(); ++it)
