@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/nameindex.h"
 #include "engine/state.h"
 
 class CDefinition;
@@ -107,7 +108,7 @@ private:
     QString definitionDirectory() const;
 
     QMap<QString, CState*> m_states;
-    QHash<QString, CState*> m_stateIndex; // the same states, for lookups
+    CNameIndex<CState*> m_stateIndex; // the same states, for lookups
     CState* m_current = nullptr;
     QCoreApplication* m_application = nullptr;
     CPropertyObject* m_applicationProperties = nullptr;

@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/nameindex.h"
+
 #include <QAtomicInt>
 #include <QHash>
 #include <QList>
@@ -75,7 +77,7 @@ private:
     void reindexFrom(int i);
 
     QList<QPair<QString, CPropertyObject*>> m_entries;
-    QHash<QString, int> m_index;
+    CNameIndex<int> m_index;
 };
 
 // A named bag of properties: value properties (Qt properties of the class plus dynamic

@@ -34,7 +34,7 @@ CFuncExpression* createFunctionExpression(const QString& name, const QList<CExpr
 
 QStringList functionNames()
 {
-    QStringList names = table().keys();
+    QStringList names = table().names();
     names.sort();
     return names;
 }

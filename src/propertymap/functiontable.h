@@ -1,7 +1,8 @@
 #pragma once
 // The table of function names. Each function family adds its entries through its own add*
 // function, so a family lives in its own files.
-#include <QHash>
+#include "engine/nameindex.h"
+
 #include <QList>
 #include <QString>
 
@@ -10,7 +11,7 @@ class CFuncExpression;
 class CPropertyMap;
 
 using CFunctionMaker = CFuncExpression* (*)(CPropertyMap* owner, const QList<CExpression*>& parameters);
-using CFunctionTable = QHash<QString, CFunctionMaker>;
+using CFunctionTable = CNameIndex<CFunctionMaker>;
 
 template <class T>
 CFuncExpression* makeFunction(CPropertyMap* owner, const QList<CExpression*>& parameters)
