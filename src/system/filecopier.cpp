@@ -43,6 +43,8 @@ private:
 
 // Whether `done` bytes complete a file whose size was `size` when it was opened. Files that
 // report no size (such as those of /proc) are read to their end instead.
+constexpr qint64 kReadAheadHintFrom = 128 * 1024;
+
 bool complete(qint64 done, qint64 size)
 {
     return size > 0 && done >= size;
@@ -90,8 +92,10 @@ CFileCopier::Code CFileCopier::copy(const QString& source, const QString& destin
         return DestinationNotWritable;
     }
 
-    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const qint64 size = inStat.st_size;
+    // The kernel reads this far ahead anyway; below it the hint is one more call per file.
+    if (size > kReadAheadHintFrom)
+        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     qint64 done = 0;
     Step step = m_kernelCopy ? copyInKernel(in.get(), out.get(), size, done) : Step::Fallback;
     if (step == Step::Fallback)
