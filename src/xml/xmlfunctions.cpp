@@ -41,8 +41,10 @@ CPropertyObject* CFunctionFindFirstNode::object()
 CPropertyObject* CFunctionSetAttribute::object()
 {
     CXPathNode* node = xmlNode(0);
-    if (node)
-        node->setAttribute(parameterText(1), parameterText(2));
+    if (node) {
+        const QString name = parameterText(1); // name before value, as written
+        node->setAttribute(name, parameterText(2));
+    }
     return node;
 }
 
@@ -67,30 +69,30 @@ CPropertyObject* CFunctionRemoveChild::object()
     return parent;
 }
 
-CPropertyObject* CFunctionInsertBefore::object()
+CPropertyObject* CXmlInsertFunction::insert(NodeInsert insertNode, TagInsert insertTag)
 {
+    // Every node parameter is evaluated, in written order, whatever the outcome: each may
+    // search or edit a document on its own.
     CXPathNode* parent = xmlNode(0);
+    const CXPathNode* child = xmlNode(1);
     const CXPathNode* reference = xmlNode(2);
     if (!parent || !reference)
         return parent;
-    if (const CXPathNode* child = xmlNode(1))
-        parent->insertBefore(*child, *reference);
+    if (child)
+        (parent->*insertNode)(*child, *reference);
     else
-        parent->insertBefore(parameterText(1), *reference);
+        (parent->*insertTag)(parameterText(1), *reference);
     return parent;
+}
+
+CPropertyObject* CFunctionInsertBefore::object()
+{
+    return insert(&CXPathNode::insertBefore, &CXPathNode::insertBefore);
 }
 
 CPropertyObject* CFunctionInsertAfter::object()
 {
-    CXPathNode* parent = xmlNode(0);
-    const CXPathNode* reference = xmlNode(2);
-    if (!parent || !reference)
-        return parent;
-    if (const CXPathNode* child = xmlNode(1))
-        parent->insertAfter(*child, *reference);
-    else
-        parent->insertAfter(parameterText(1), *reference);
-    return parent;
+    return insert(&CXPathNode::insertAfter, &CXPathNode::insertAfter);
 }
 
 QVariant CFunctionXmlToString::value()

@@ -61,22 +61,31 @@ public:
     bool isObject() override { return true; }
 };
 
-// "insertbefore(parent, node or tag name, reference child)".
-class CFunctionInsertBefore : public CXmlFunction {
+// "(parent, node or tag name, reference child)": the two insertions differ only in where.
+class CXmlInsertFunction : public CXmlFunction {
 public:
     using CXmlFunction::CXmlFunction;
     bool hasValidParameterCount() override { return parameterCount() == 3; }
-    CPropertyObject* object() override;
     bool isObject() override { return true; }
+
+protected:
+    using NodeInsert = bool (CXPathNode::*)(const CXPathNode&, const CXPathNode&);
+    using TagInsert = bool (CXPathNode::*)(const QString&, const CXPathNode&);
+    CPropertyObject* insert(NodeInsert insertNode, TagInsert insertTag);
+};
+
+// "insertbefore(parent, node or tag name, reference child)".
+class CFunctionInsertBefore : public CXmlInsertFunction {
+public:
+    using CXmlInsertFunction::CXmlInsertFunction;
+    CPropertyObject* object() override;
 };
 
 // "insertafter(parent, node or tag name, reference child)".
-class CFunctionInsertAfter : public CXmlFunction {
+class CFunctionInsertAfter : public CXmlInsertFunction {
 public:
-    using CXmlFunction::CXmlFunction;
-    bool hasValidParameterCount() override { return parameterCount() == 3; }
+    using CXmlInsertFunction::CXmlInsertFunction;
     CPropertyObject* object() override;
-    bool isObject() override { return true; }
 };
 
 // "xmltostring(node)": the text of the node's whole document.

@@ -111,7 +111,10 @@ Step parseStep(const QString& path, int at)
 
 class Search {
 public:
-    Search(const QString& path, qint64 budget) : m_path(path), m_budget(budget), m_tracing(tracing()) {}
+    Search(const QString& path, qint64 budget, qint64 resultLimit)
+        : m_path(path), m_budget(budget), m_resultLimit(resultLimit), m_tracing(tracing())
+    {
+    }
 
     QList<QDomNode> run(const QDomNode& context, const QString& contextName);
 
@@ -131,9 +134,19 @@ private:
         m_budget -= work;
         return m_budget >= 0;
     }
+    void keep(QList<QDomNode>& nodes)
+    {
+        if (m_result.isEmpty())
+            m_result = std::move(nodes);
+        else
+            m_result += nodes;
+        if (m_result.size() > m_resultLimit)
+            m_budget = -1;
+    }
 
     const QString& m_path;
     qint64 m_budget;
+    const qint64 m_resultLimit;
     const bool m_tracing;
     QHash<int, Step> m_steps;
     std::vector<Frame> m_stack;
@@ -191,7 +204,7 @@ void Search::evaluate(const Frame& frame, const QString& name)
     QList<QDomNode> candidates;
     if (s.attribute) {
         collectAttributes(start, s, candidates);
-        m_result += candidates;
+        keep(candidates);
         return;
     }
     const bool fuseFirst = !s.predicates.isEmpty() && s.predicates.first().kind == Predicate::Test;
@@ -201,10 +214,7 @@ void Search::evaluate(const Frame& frame, const QString& name)
     if (!spend(candidates.size()))
         return;
     if (s.rest < 0) {
-        if (m_result.isEmpty())
-            m_result = std::move(candidates);
-        else
-            m_result += candidates;
+        keep(candidates);
         return;
     }
     for (auto it = candidates.crbegin(); it != candidates.crend(); ++it)
@@ -312,9 +322,9 @@ void Search::applyPredicate(const Predicate& p, QList<QDomNode>& list)
 } // namespace
 
 QList<QDomNode> findNodes(const QDomNode& context, const QString& contextName, const QString& path,
-                          qint64 workBudget)
+                          qint64 workBudget, qint64 resultLimit)
 {
-    Search search(path, workBudget);
+    Search search(path, workBudget, resultLimit);
     return search.run(context, contextName);
 }
 

@@ -42,10 +42,14 @@ bool matches(const Expression& expression, const QDomNode& node, bool trace);
 // The work a search may do (nodes visited plus nodes kept) before it gives up. Paths whose
 // steps multiply their context nodes grow without limit, because duplicates are kept.
 constexpr qint64 kDefaultWorkBudget = qint64(64) * 1024 * 1024;
+// The most nodes a search may yield. Callers make an object of every node found, hundreds of
+// bytes each, so a short path that multiplies its nodes within the work budget could still
+// take all memory once its results are handed on.
+constexpr qint64 kDefaultResultLimit = qint64(1) << 20;
 
 // Evaluates the path with the node as context. contextName is the name the context node goes
-// by in the trace. A search that exceeds the budget yields nothing.
+// by in the trace. A search that exceeds the budget or the result limit yields nothing.
 QList<QDomNode> findNodes(const QDomNode& context, const QString& contextName, const QString& path,
-                          qint64 workBudget = kDefaultWorkBudget);
+                          qint64 workBudget = kDefaultWorkBudget, qint64 resultLimit = kDefaultResultLimit);
 
 } // namespace XPathSearch

@@ -141,6 +141,17 @@ void tst_XmlFlows::expressions_data()
            "<item><name>c</name></item></config>";
     QTest::newRow("insertbefore, no reference")
         << "insertbefore(findfirstnode($doc, '/config'), 'x', $plain)" << "node /config" << "";
+    // The new-node parameter is evaluated even when there is nothing to insert it into.
+    QTest::newRow("insertbefore, no reference, edit in the new node")
+        << "insertbefore(findfirstnode($doc, '/config'), appendchild(findfirstnode($doc, '//server'), 'x'), $plain)"
+        << "node /config"
+        << "<config><server name=\"main\"><x/></server><item><name>a</name></item><item><name>b</name></item>"
+           "<item><name>c</name></item></config>";
+    QTest::newRow("insertafter, no parent, edit in the new node")
+        << "insertafter($plain, setattribute(findfirstnode($doc, '//item'), 'k', 1), findfirstnode($doc, '//server'))"
+        << "<invalid>"
+        << "<config><server name=\"main\"/><item k=\"1\"><name>a</name></item><item><name>b</name></item>"
+           "<item><name>c</name></item></config>";
     QTest::newRow("insertafter, no parent")
         << "insertafter($plain, 'x', findfirstnode($doc, '//server'))" << "<invalid>" << "";
     QTest::newRow("insertafter an invalid tag name")

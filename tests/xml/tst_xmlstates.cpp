@@ -118,6 +118,7 @@ void tst_XmlStates::parseKeepsOtherOutputs()
     Flow good(singleStateFlow(QStringLiteral("parseXml"), propertyElement("xmlContent", "<a/>"), kParseEvents));
     CState* g = good.state(QStringLiteral("s"));
     g->setProperty("error", QStringLiteral("earlier"));
+    g->setObjectProperty("xmlDocument", new CXPathNode());
     QCOMPARE(good.run(), QStringLiteral("finished"));
     QCOMPARE(g->property("error").toString(), QStringLiteral("earlier"));
     QCOMPARE(g->objectProperty("xmlDocument")->objectName(), QStringLiteral("#document"));

@@ -14,7 +14,7 @@ const char* const kDocument = "<a>\n"
     " <b id=\"2\" k=\"q\" color=\"red\"><name>Ann</name><d id=\"d1\"><c id=\"c2\"><c id=\"c3\"/></c></d></b>\n"
     " <b id=\"3\" t=\"it's\" s=\"or and\" u=\"a/b\"><name>it's</name></b>\n"
     " <x id=\"4\" a=\"1\" b=\"2\" c=\"3\"/>\n"
-    " <x id=\"5\" a=\"1\" b=\"9\" c=\"3\"/>\n"
+    " <x id=\"5\" a=\"1\" b=\"9\" c=\"3\" e=\"\" band=\"y\"/>\n"
     " <x id=\"6\" a=\"0\" b=\"2\" c=\"9\"/>\n"
     "</a>";
 
@@ -87,6 +87,8 @@ private slots:
     void deepDocument();
     void multiplyingPathGivesUp();
     void traceLines();
+    void traceOfLaterSteps_data();
+    void traceOfLaterSteps();
     void filteredTraceWritesNothing();
 };
 
@@ -150,6 +152,9 @@ void tst_XPathNode::paths_data()
     QTest::newRow("escaped quote") << "root" << "b[@t='it\\'s']" << "/a/b#3";
     QTest::newRow("escaped quote in child text") << "root" << "b[name='it\\'s']" << "/a/b#3";
     QTest::newRow("slash in quotes ends the step") << "root" << "b[@u='a/b']" << "";
+    QTest::newRow("empty value") << "root" << "x[@e='']" << "/a/x#5";
+    QTest::newRow("value among many attributes") << "root" << "x[@b='9']" << "/a/x#5";
+    QTest::newRow("and at the end is part of a name") << "root" << "x[@id='4' or @band]" << "/a/x#4,/a/x#5";
     // Attribute steps
     QTest::newRow("attribute step") << "root" << "b/@id" << repeat(QStringLiteral("/a/b/@id"), 3);
     QTest::newRow("every attribute") << "doc" << "a/b/c/@*" << "/a/b/c/@id";
@@ -411,6 +416,9 @@ void tst_XPathNode::multiplyingPathGivesUp()
     QCOMPARE(XPathSearch::findNodes(doc, QStringLiteral("#document"), path, 100000).size(), 0);
     const QString small = QStringLiteral("/a/b/../b/../b");
     QCOMPARE(XPathSearch::findNodes(doc, QStringLiteral("#document"), small, 100000).size(), 512);
+    // Within the work budget but beyond the result limit: every result would become an object.
+    QCOMPARE(XPathSearch::findNodes(doc, QStringLiteral("#document"), small, 100000, 512).size(), 512);
+    QCOMPARE(XPathSearch::findNodes(doc, QStringLiteral("#document"), small, 100000, 511).size(), 0);
 }
 
 void tst_XPathNode::traceLines()
@@ -439,6 +447,35 @@ void tst_XPathNode::traceLines()
     };
     QCOMPARE(lines.mid(0, expected.size()), expected);
     QCOMPARE(lines.size(), 20);
+}
+
+void tst_XPathNode::traceOfLaterSteps_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected"); // lines joined by "|"
+
+    // The rest of a path is evaluated from each candidate in turn, named as the node it starts at.
+    QTest::newRow("parent step per candidate") << "b/../x"
+                                               << "a->findNodes: b/../x|a->getElements: b/../x"
+                                                  "|b->findNodes: ../x|a->getElements: x"
+                                                  "|b->findNodes: ../x|a->getElements: x";
+    QTest::newRow("double slash restarts at the document") << "b[1]//x"
+                                                           << "a->findNodes: b[1]//x|a->getElements: b[1]//x"
+                                                              "|b->findNodes: /x|#document->getElements: x";
+}
+
+void tst_XPathNode::traceOfLaterSteps()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QStringList lines;
+    Trace::setSink([&lines](const QString& text) { lines += text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); });
+    const QDomDocument doc = parse("<a><b/><b/><x/></a>");
+    CXPathNode(doc.documentElement()).findNodes(path);
+    Trace::setSink(nullptr);
+    for (QString& line : lines)
+        line.remove(0, line.indexOf(QLatin1Char(']')) + 1);
+    QCOMPARE(lines.join(QLatin1Char('|')), expected);
 }
 
 void tst_XPathNode::filteredTraceWritesNothing()
