@@ -40,8 +40,10 @@ bool matches(const Term& term, const QDomNode& node, bool trace);
 bool matches(const Expression& expression, const QDomNode& node, bool trace);
 
 // The work a search may do (nodes visited plus nodes kept) before it gives up. Paths whose
-// steps multiply their context nodes grow without limit, because duplicates are kept.
-constexpr qint64 kDefaultWorkBudget = qint64(64) * 1024 * 1024;
+// steps multiply their context nodes grow without limit, because duplicates are kept. The
+// budget lets a plain search cover a document of millions of elements, while a search that
+// spends all of it holds up its flow for about half a second.
+constexpr qint64 kDefaultWorkBudget = qint64(8) * 1024 * 1024;
 // The most nodes a search may yield. Callers make an object of every node found, hundreds of
 // bytes each, so a short path that multiplies its nodes within the work budget could still
 // take all memory once its results are handed on.
