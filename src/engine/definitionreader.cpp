@@ -69,14 +69,17 @@ CDefinition::Result CDefinition::read(const QString& text)
         case QXmlStreamReader::EntityReference:
             return readDom(text);
         case QXmlStreamReader::StartElement: {
+            // Without namespace processing the DOM names an element by its whole tag, prefix
+            // included, while name() would drop the prefix and take "x:state" for a state.
+            const QStringView tag = r.qualifiedName();
             // A start tag holds no "<" of its own, so the last one before its end opens it.
             const qsizetype start = text.lastIndexOf(QLatin1Char('<'), after - 1);
             if (depth == 0 && !rootFound) {
                 rootFound = true;
-                rootIsFsm = r.name() == QLatin1String("fsm");
+                rootIsFsm = tag == QLatin1String("fsm");
                 rootOpenTag = text.mid(start, after - start);
             } else if (depth == 1 && rootIsFsm) {
-                const Section s = sectionOf(r.name());
+                const Section s = sectionOf(tag);
                 if (s != Section::None && !seen[int(s)]) {
                     seen[int(s)] = true;
                     section = s;
@@ -84,7 +87,7 @@ CDefinition::Result CDefinition::read(const QString& text)
                     section = Section::None;
                     otherStart = start;
                 }
-            } else if (depth == 2 && section != Section::None && r.name() == itemTag(section)) {
+            } else if (depth == 2 && section != Section::None && tag == itemTag(section)) {
                 inItem = true;
                 itemHasChildren = false;
                 itemStart = start;
@@ -143,6 +146,29 @@ CDefinition::Result CDefinition::read(const QString& text)
     return Ok;
 }
 
+namespace {
+
+// A length as four 16-bit characters, so the store needs no separator: the stream reader lets
+// a NUL character through in attribute names, and a NUL-separated store then lost its place
+// and searched forever for an attribute the element did not have.
+constexpr qsizetype kLengthChars = 4;
+
+void appendLength(QString& out, qsizetype length)
+{
+    for (qsizetype i = kLengthChars - 1; i >= 0; --i)
+        out += QChar(char16_t(quint64(length) >> (16 * i)));
+}
+
+qsizetype lengthAt(QStringView store, qsizetype at)
+{
+    quint64 length = 0;
+    for (qsizetype i = 0; i < kLengthChars; ++i)
+        length = (length << 16) | store.at(at + i).unicode();
+    return qsizetype(length);
+}
+
+} // namespace
+
 QString CDefinitionItem::attribute(const QString& name) const
 {
     if (!element.isNull())
@@ -150,11 +176,12 @@ QString CDefinitionItem::attribute(const QString& name) const
     const QStringView all(m_attributes);
     qsizetype at = 0;
     while (at < all.size()) {
-        const qsizetype nameEnd = all.indexOf(QChar(0), at);
-        const qsizetype valueEnd = all.indexOf(QChar(0), nameEnd + 1);
-        if (all.mid(at, nameEnd - at) == name)
-            return all.mid(nameEnd + 1, valueEnd - nameEnd - 1).toString();
-        at = valueEnd + 1;
+        const qsizetype nameLength = lengthAt(all, at);
+        const qsizetype valueLength = lengthAt(all, at + kLengthChars);
+        const qsizetype nameAt = at + 2 * kLengthChars;
+        if (all.mid(nameAt, nameLength) == name)
+            return all.mid(nameAt + nameLength, valueLength).toString();
+        at = nameAt + nameLength + valueLength;
     }
     return QString();
 }
@@ -163,14 +190,14 @@ void CDefinitionItem::setAttributes(const QXmlStreamAttributes& attributes)
 {
     qsizetype length = 0;
     for (const QXmlStreamAttribute& a : attributes)
-        length += a.qualifiedName().size() + a.value().size() + 2;
+        length += 2 * kLengthChars + a.qualifiedName().size() + a.value().size();
     m_attributes.clear();
     m_attributes.reserve(length);
     for (const QXmlStreamAttribute& a : attributes) {
+        appendLength(m_attributes, a.qualifiedName().size());
+        appendLength(m_attributes, a.value().size());
         m_attributes += a.qualifiedName();
-        m_attributes += QChar(0);
         m_attributes += a.value();
-        m_attributes += QChar(0);
     }
 }
 

@@ -17,7 +17,7 @@ public:
     void setAttributes(const QXmlStreamAttributes& attributes);
 
 private:
-    // name NUL value NUL ..., one allocation per item (XML text holds no NUL).
+    // Per attribute the name's and the value's length, then name and value: one allocation per item.
     QString m_attributes;
 };
 

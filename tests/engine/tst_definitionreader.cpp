@@ -69,6 +69,13 @@ private slots:
             "<state name='u' type='unknownType'/></states>"
             "<transitions><transition fromstate='a' event='next' tostate='nowhere'/><transition/></transitions></fsm>");
         QTest::newRow("self-closing root") << QStringLiteral("<fsm weight='1'/>");
+        // Without namespace processing a prefix is part of the name: "x:state" is no state.
+        QTest::newRow("prefixed names are other elements") << QStringLiteral(
+            "<fsm xmlns:x='urn:x'><x:states><state name='p' type='test'/></x:states>"
+            "<states><state name='a' type='test'/><x:state name='b' type='test'/></states>"
+            "<events><x:event name='other'/><event name='done'/></events><transitions><transition startstate='a'/>"
+            "<x:transition fromstate='a' event='next' toexit='other'/><transition fromstate='a' event='next' toexit='done'/>"
+            "</transitions></fsm>");
     }
 
     void sameFsmAsTheDom()
@@ -104,6 +111,22 @@ private slots:
         QCOMPARE(definition.states.at(1).element.firstChildElement().attribute(QStringLiteral("value")), QStringLiteral("v"));
     }
 
+    // The stream reader lets a NUL character through in an attribute name; the item must still
+    // find exactly the attributes the element has.
+    void attributeNamesMayHoldAnyCharacter()
+    {
+        QXmlStreamAttributes attributes;
+        attributes.append(QStringLiteral("a") + QChar(0), QStringLiteral("x"));
+        attributes.append(QStringLiteral("b"), QStringLiteral("y"));
+        attributes.append(QString(), QString());
+        CDefinitionItem item;
+        item.setAttributes(attributes);
+        QCOMPARE(item.attribute(QStringLiteral("x")), QString());
+        QCOMPARE(item.attribute(QStringLiteral("a") + QChar(0)), QStringLiteral("x"));
+        QCOMPARE(item.attribute(QStringLiteral("b")), QStringLiteral("y"));
+        QCOMPARE(item.attribute(QStringLiteral("weight")), QString());
+    }
+
     void entitiesOfADocumentTypeApply()
     {
         CDefinition definition;
@@ -121,6 +144,7 @@ private slots:
         QTest::newRow("not xml") << QStringLiteral("<fsm><states>") << int(CDefinition::ParseError);
         QTest::newRow("mismatched tags") << QStringLiteral("<fsm></states>") << int(CDefinition::ParseError);
         QTest::newRow("other root") << QStringLiteral("<machine/>") << int(CDefinition::NoRoot);
+        QTest::newRow("prefixed root") << QStringLiteral("<x:fsm xmlns:x='urn:x'/>") << int(CDefinition::NoRoot);
         QTest::newRow("empty") << QString() << int(CDefinition::ParseError);
         QTest::newRow("doctype") << QStringLiteral("<!DOCTYPE fsm [<!ENTITY e 'x'>]><fsm/>") << int(CDefinition::Ok);
         QTest::newRow("doctype, other root") << QStringLiteral("<!DOCTYPE m><m/>") << int(CDefinition::NoRoot);
