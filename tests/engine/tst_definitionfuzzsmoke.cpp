@@ -7,6 +7,8 @@
 #include "engine/simplecodec.h"
 #include "engine/trace.h"
 
+#include "support/fuzzcorpus.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -18,19 +20,6 @@ namespace {
 // Deterministic, so a failure reproduces.
 constexpr quint32 kSeed = 20261207;
 constexpr int kMutations = 3000;
-
-QList<QByteArray> readCorpus()
-{
-    QList<QByteArray> inputs;
-    const QDir dir(QStringLiteral(SETUPFSM_DEFINITION_CORPUS));
-    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        QFile f(dir.filePath(name));
-        if (f.open(QIODevice::ReadOnly))
-            inputs.append(f.readAll());
-    }
-    return inputs;
-}
 
 // The quoted entries of the fuzzer's dictionary: the names the loader knows.
 QList<QByteArray> readDictionary()
@@ -117,7 +106,7 @@ void tst_DefinitionFuzzSmoke::initTestCase()
 {
     Trace::setStderrEnabled(false);
     Trace::setIncludeFilter(QStringLiteral("^$"));
-    m_seeds = readCorpus();
+    m_seeds = readFuzzCorpus(QStringLiteral(SETUPFSM_DEFINITION_CORPUS));
     m_tokens = readDictionary();
     QVERIFY2(m_seeds.size() >= 10, SETUPFSM_DEFINITION_CORPUS);
     QVERIFY2(m_tokens.size() >= 50, SETUPFSM_DEFINITION_DICT);
@@ -153,7 +142,7 @@ void tst_DefinitionFuzzSmoke::nestedFilesStayInTheirFolder()
     const QString target = dir.filePath(QStringLiteral("real.xml"));
     QFile real(target);
     QVERIFY(real.open(QIODevice::WriteOnly));
-    real.write(readCorpus().value(0));
+    real.write(readFuzzCorpus(QStringLiteral(SETUPFSM_DEFINITION_CORPUS)).value(0));
     real.close();
 
     const QString climb = QStringLiteral("../").repeated(30) + target.mid(1);

@@ -5,6 +5,7 @@
 #include "expressionfuzz.h"
 
 #include "engine/trace.h"
+#include "support/fuzzcorpus.h"
 #include "propertymap/functiontable.h"
 
 #include <QDir>
@@ -18,19 +19,6 @@ namespace {
 constexpr quint32 kSeed = 20261206;
 constexpr int kMutations = 3000;
 constexpr int kGenerated = 2000;
-
-QList<QByteArray> corpus()
-{
-    QList<QByteArray> inputs;
-    const QDir dir(QStringLiteral(SETUPFSM_FUZZ_CORPUS));
-    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        QFile f(dir.filePath(name));
-        if (f.open(QIODevice::ReadOnly))
-            inputs.append(f.readAll());
-    }
-    return inputs;
-}
 
 QByteArray mutate(QByteArray input, const QList<QByteArray>& pool, QRandomGenerator& rng)
 {
@@ -108,12 +96,12 @@ private Q_SLOTS:
 void tst_FuzzSmoke::initTestCase()
 {
     Trace::setIncludeFilter(QStringLiteral("^$"));
-    QVERIFY2(corpus().size() >= 20, SETUPFSM_FUZZ_CORPUS);
+    QVERIFY2(readFuzzCorpus(QStringLiteral(SETUPFSM_FUZZ_CORPUS)).size() >= 20, SETUPFSM_FUZZ_CORPUS);
 }
 
 void tst_FuzzSmoke::corpusSeeds()
 {
-    for (const QByteArray& input : corpus()) {
+    for (const QByteArray& input : readFuzzCorpus(QStringLiteral(SETUPFSM_FUZZ_CORPUS))) {
         fuzzParse(reinterpret_cast<const uint8_t*>(input.constData()), size_t(input.size()));
         fuzzEvaluate(reinterpret_cast<const uint8_t*>(input.constData()), size_t(input.size()));
     }
@@ -122,7 +110,7 @@ void tst_FuzzSmoke::corpusSeeds()
 void tst_FuzzSmoke::mutations()
 {
     QRandomGenerator rng(kSeed);
-    const QList<QByteArray> seeds = corpus();
+    const QList<QByteArray> seeds = readFuzzCorpus(QStringLiteral(SETUPFSM_FUZZ_CORPUS));
     for (int i = 0; i < kMutations; ++i) {
         const QByteArray input = mutate(seeds.at(i % seeds.size()), seeds, rng);
         fuzzParse(reinterpret_cast<const uint8_t*>(input.constData()), size_t(input.size()));

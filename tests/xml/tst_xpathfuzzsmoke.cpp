@@ -3,6 +3,7 @@
 // put together from the language's own tokens. A broken invariant or a crash fails the run;
 // the real fuzzer goes much further.
 #include "engine/trace.h"
+#include "support/fuzzcorpus.h"
 #include "xpathfuzz.h"
 
 #include <QDir>
@@ -10,19 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-QList<QByteArray> corpus()
-{
-    QList<QByteArray> seeds;
-    const QDir dir(QStringLiteral(SETUPFSM_XPATH_CORPUS));
-    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        QFile f(dir.filePath(name));
-        if (f.open(QIODevice::ReadOnly))
-            seeds.append(f.readAll());
-    }
-    return seeds;
-}
 
 void run(const QByteArray& input)
 {
@@ -43,12 +31,12 @@ private slots:
 void tst_XPathFuzzSmoke::initTestCase()
 {
     Trace::setIncludeFilter(QStringLiteral("^$"));
-    QVERIFY2(corpus().size() >= 20, SETUPFSM_XPATH_CORPUS);
+    QVERIFY2(readFuzzCorpus(QStringLiteral(SETUPFSM_XPATH_CORPUS)).size() >= 20, SETUPFSM_XPATH_CORPUS);
 }
 
 void tst_XPathFuzzSmoke::corpusSeeds()
 {
-    for (const QByteArray& input : corpus())
+    for (const QByteArray& input : readFuzzCorpus(QStringLiteral(SETUPFSM_XPATH_CORPUS)))
         run(input);
 }
 
@@ -56,7 +44,7 @@ void tst_XPathFuzzSmoke::mutatedSeeds()
 {
     // A fixed seed keeps a failure reproducible.
     QRandomGenerator random(20261206);
-    const QList<QByteArray> seeds = corpus();
+    const QList<QByteArray> seeds = readFuzzCorpus(QStringLiteral(SETUPFSM_XPATH_CORPUS));
     for (int i = 0; i < 3000; ++i) {
         QByteArray input = seeds.at(random.bounded(int(seeds.size())));
         switch (random.bounded(4)) {
