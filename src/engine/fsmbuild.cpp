@@ -35,6 +35,11 @@ QList<CDefinitionItem> sectionItems(const QDomNode& root, const QString& section
     return definitionItems(root, section, tag);
 }
 
+// Definition files may include one another, and one that includes itself, directly or through
+// others, would nest FSMs until the stack ran out. No real flow comes near this depth.
+constexpr int kMaxFsmNesting = 64;
+thread_local int t_nesting = 0;
+
 QString firstSection(const QString& path)
 {
     const qsizetype colon = path.indexOf(QLatin1Char(':'));
@@ -61,10 +66,27 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
         t_building = t_pending;
         t_pending = nullptr; // one definition builds one FSM
     }
+    auto loadEvents = [&] {
+        for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("events"), QStringLiteral("event")))
+            addEvents(QStringList {e.attribute(QStringLiteral("name"))});
+    };
+    if (t_nesting >= kMaxFsmNesting) {
+        // Its events still count, so the enclosing FSM's transitions attach and this one
+        // message is all the build reports.
+        loadEvents();
+        const QString message = QStringLiteral("FSM %1: Nested deeper than %2 levels; does a definition file include itself?")
+                                    .arg(objectName())
+                                    .arg(kMaxFsmNesting);
+        SFSM_TRACE("fsm", QStringLiteral("  ! Error ! ") + message);
+        errors() += message + QLatin1Char('\n');
+        t_building = previous;
+        return;
+    }
+    ++t_nesting;
     loadStates(element, factory);
-    for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("events"), QStringLiteral("event")))
-        addEvents(QStringList {e.attribute(QStringLiteral("name"))});
+    loadEvents();
     loadTransitions(element);
+    --t_nesting;
     if (!CState::transitions().contains(kStartEvent)) {
         SFSM_TRACE("fsm", QStringLiteral("  ! Error ! No start transition set."));
         errors() += QStringLiteral("FSM %1: No start transition set.\n").arg(objectName());
