@@ -399,6 +399,13 @@ bool CFsm::loadFile(const QString& fileName, QDomElement& root)
     QString text, path;
     if (!readDefinitionFile(fileName, text, path))
         return false;
+    QString tooDeep;
+    qint64 deepLine = 0;
+    qint64 deepColumn = 0;
+    if (nestsTooDeep(text, tooDeep, deepLine, deepColumn)) {
+        reportParseError(path, tooDeep, deepLine, deepColumn);
+        return false;
+    }
     QDomDocument doc;
     QString parseError;
     int errorLine = 0;

@@ -149,6 +149,16 @@ private slots:
         QTest::newRow("doctype") << QStringLiteral("<!DOCTYPE fsm [<!ENTITY e 'x'>]><fsm/>") << int(CDefinition::Ok);
         QTest::newRow("doctype, other root") << QStringLiteral("<!DOCTYPE m><m/>") << int(CDefinition::NoRoot);
         QTest::newRow("doctype, broken") << QStringLiteral("<!DOCTYPE fsm><fsm>") << int(CDefinition::ParseError);
+        // Inside a state, as the pieces read as DOM are where the depth cost.
+        const auto nested = [](int depth, const QString& prolog) {
+            const int inner = depth - 3; // fsm, states and state are the first three levels
+            return prolog + QStringLiteral("<fsm><states><state name='s' type='test'>") + QStringLiteral("<a>").repeated(inner)
+                + QStringLiteral("</a>").repeated(inner) + QStringLiteral("</state></states></fsm>");
+        };
+        QTest::newRow("nested to the limit") << nested(kMaxDefinitionDepth, QString()) << int(CDefinition::Ok);
+        QTest::newRow("nested too deep") << nested(kMaxDefinitionDepth + 1, QString()) << int(CDefinition::ParseError);
+        QTest::newRow("doctype, nested too deep") << nested(kMaxDefinitionDepth + 1, QStringLiteral("<!DOCTYPE fsm>"))
+                                                  << int(CDefinition::ParseError);
     }
 
     void results()

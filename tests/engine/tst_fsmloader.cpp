@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "engine/definitionreader.h"
 #include "engine/simplecodec.h"
 #include "engine/trace.h"
 #include "teststates.h"
@@ -49,6 +50,7 @@ private Q_SLOTS:
     void fileMessages_data();
     void fileMessages();
     void nestedFileTakesStateElementOnTop();
+    void loadFileForHosts();
     void noApplicationPropertiesMeansWorkingDirectory();
     void requiredProperties();
     void codecFormat();
@@ -309,6 +311,30 @@ void tst_FsmLoader::fileMessages()
     root.enter();
     QTRY_VERIFY(!finished.isEmpty() && finished.last().at(0).value<CState*>() == flow);
     QCOMPARE(testJournal(), entered);
+}
+
+// Hosts read a whole definition as DOM; a file nested deep enough to make that take minutes is
+// refused like a parse error.
+void tst_FsmLoader::loadFileForHosts()
+{
+    QTemporaryDir dir;
+    const QByteArray deep = "<fsm>" + QByteArray("<a>").repeated(kMaxDefinitionDepth) + QByteArray("</a>").repeated(kMaxDefinitionDepth)
+        + "</fsm>";
+    writeFile(dir, QStringLiteral("deep.xml"), deep);
+    writeFile(dir, QStringLiteral("flow.xml"), kFlow);
+    CPropertyObject app;
+    app.setProperty("applicationPath", dir.path());
+    app.setProperty("xmlPath", QStringLiteral("."));
+    CFsm root(nullptr, "root", m_factory.get(), QDomNode());
+    root.errors().clear();
+    root.setApplicationProperties(&app);
+
+    QDomElement element;
+    QVERIFY(root.loadFile(QStringLiteral("flow.xml"), element));
+    QCOMPARE(element.tagName(), QStringLiteral("fsm"));
+    QVERIFY(root.errors().isEmpty());
+    QVERIFY(!root.loadFile(QStringLiteral("deep.xml"), element));
+    QVERIFY2(root.errors().endsWith(QStringLiteral(": elements are nested deeper than 1024 levels\n")), qPrintable(root.errors()));
 }
 
 void tst_FsmLoader::nestedFileTakesStateElementOnTop()
