@@ -1,5 +1,6 @@
 #include "engine/definitionreader.h"
 #include "xml/domnode.h"
+#include "xml/xmldepth.h"
 
 #include <QXmlStreamReader>
 
@@ -39,30 +40,7 @@ QDomElement parseFragment(const QString& text, QList<QDomDocument>& keep)
     return doc.documentElement();
 }
 
-QString tooDeepMessage()
-{
-    return QStringLiteral("elements are nested deeper than %1 levels").arg(kMaxDefinitionDepth);
-}
-
 } // namespace
-
-bool nestsTooDeep(const QString& text, QString& message, qint64& line, qint64& column)
-{
-    QXmlStreamReader r(text);
-    int depth = 0;
-    while (!r.atEnd()) {
-        const QXmlStreamReader::TokenType token = r.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            --depth;
-        } else if (token == QXmlStreamReader::StartElement && ++depth > kMaxDefinitionDepth) {
-            message = tooDeepMessage();
-            line = r.lineNumber();
-            column = r.columnNumber();
-            return true;
-        }
-    }
-    return false;
-}
 
 CDefinition::Result CDefinition::read(const QString& text)
 {
@@ -94,8 +72,8 @@ CDefinition::Result CDefinition::read(const QString& text)
         case QXmlStreamReader::StartElement: {
             // Without namespace processing the DOM names an element by its whole tag, prefix
             // included, while name() would drop the prefix and take "x:state" for a state.
-            if (depth >= kMaxDefinitionDepth) {
-                errorString = tooDeepMessage();
+            if (depth >= kMaxXmlDepth) {
+                errorString = xmlTooDeepMessage();
                 errorLine = r.lineNumber();
                 errorColumn = r.columnNumber();
                 return ParseError;
@@ -235,7 +213,7 @@ CDefinition::Result CDefinition::readDom(const QString& text)
     states.clear();
     events.clear();
     transitions.clear();
-    if (nestsTooDeep(text, errorString, errorLine, errorColumn))
+    if (xmlNestsTooDeep(text, errorString, errorLine, errorColumn))
         return ParseError;
     QDomDocument document;
     QString message;

@@ -21,15 +21,6 @@ private:
     QString m_attributes;
 };
 
-// Qt's DOM finds a node's document by walking up its parents, so building a tree costs the
-// square of its depth: a file of a few hundred thousand nested elements took minutes to load.
-// No definition comes near this depth (each level of FSM nesting adds two).
-constexpr int kMaxDefinitionDepth = 1024;
-
-// Whether the text nests elements deeper than that; if so, where, in the terms of a parse error.
-// A text that is not well formed passes: the parser that reads it reports that.
-bool nestsTooDeep(const QString& text, QString& message, qint64& line, qint64& column);
-
 class CDefinition {
 public:
     enum Result { Ok, ParseError, NoRoot };

@@ -1,6 +1,7 @@
 // Building an FSM from its definition file: states, exit events, transitions and the checks.
 #include "engine/fsm.h"
 #include "engine/definitionreader.h"
+#include "xml/xmldepth.h"
 #include "engine/simplecodec.h"
 #include "engine/statefactory.h"
 #include "engine/trace.h"
@@ -402,7 +403,7 @@ bool CFsm::loadFile(const QString& fileName, QDomElement& root)
     QString tooDeep;
     qint64 deepLine = 0;
     qint64 deepColumn = 0;
-    if (nestsTooDeep(text, tooDeep, deepLine, deepColumn)) {
+    if (xmlNestsTooDeep(text, tooDeep, deepLine, deepColumn)) {
         reportParseError(path, tooDeep, deepLine, deepColumn);
         return false;
     }

@@ -2,6 +2,7 @@
 #include "xml/parsexmlstate.h"
 
 #include "engine/variantconv.h"
+#include "xml/xmldepth.h"
 #include "xml/xpathnode.h"
 
 #include <QDomDocument>
@@ -24,6 +25,14 @@ void CParseXmlState::enter()
     const QString content = Qt3::toString(property("xmlContent"));
     QDomDocument document;
     QString message;
+    qint64 deepLine = 0;
+    qint64 deepColumn = 0;
+    if (xmlNestsTooDeep(content, message, deepLine, deepColumn)) {
+        setProperty("error", QStringLiteral("Parse error on line %1, column %2: %3").arg(deepLine).arg(deepColumn).arg(message));
+        setLeaveEvent(QStringLiteral("invalid"));
+        leaveState();
+        return;
+    }
     int line = 0;
     int column = 0;
     if (document.setContent(content, false, &message, &line, &column)) {

@@ -3,6 +3,7 @@
 
 #include "engine/definitionreader.h"
 #include "engine/transition.h"
+#include "xml/xmldepth.h"
 
 #include <QDomDocument>
 #include <QtTest>
@@ -155,9 +156,9 @@ private slots:
             return prolog + QStringLiteral("<fsm><states><state name='s' type='test'>") + QStringLiteral("<a>").repeated(inner)
                 + QStringLiteral("</a>").repeated(inner) + QStringLiteral("</state></states></fsm>");
         };
-        QTest::newRow("nested to the limit") << nested(kMaxDefinitionDepth, QString()) << int(CDefinition::Ok);
-        QTest::newRow("nested too deep") << nested(kMaxDefinitionDepth + 1, QString()) << int(CDefinition::ParseError);
-        QTest::newRow("doctype, nested too deep") << nested(kMaxDefinitionDepth + 1, QStringLiteral("<!DOCTYPE fsm>"))
+        QTest::newRow("nested to the limit") << nested(kMaxXmlDepth, QString()) << int(CDefinition::Ok);
+        QTest::newRow("nested too deep") << nested(kMaxXmlDepth + 1, QString()) << int(CDefinition::ParseError);
+        QTest::newRow("doctype, nested too deep") << nested(kMaxXmlDepth + 1, QStringLiteral("<!DOCTYPE fsm>"))
                                                   << int(CDefinition::ParseError);
     }
 

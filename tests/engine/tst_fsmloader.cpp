@@ -3,6 +3,7 @@
 #include "engine/simplecodec.h"
 #include "engine/trace.h"
 #include "teststates.h"
+#include "xml/xmldepth.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -318,7 +319,7 @@ void tst_FsmLoader::fileMessages()
 void tst_FsmLoader::loadFileForHosts()
 {
     QTemporaryDir dir;
-    const QByteArray deep = "<fsm>" + QByteArray("<a>").repeated(kMaxDefinitionDepth) + QByteArray("</a>").repeated(kMaxDefinitionDepth)
+    const QByteArray deep = "<fsm>" + QByteArray("<a>").repeated(kMaxXmlDepth) + QByteArray("</a>").repeated(kMaxXmlDepth)
         + "</fsm>";
     writeFile(dir, QStringLiteral("deep.xml"), deep);
     writeFile(dir, QStringLiteral("flow.xml"), kFlow);

@@ -2,6 +2,7 @@
 // The "parseXml" and "xmlFindNodes" states, created by the "generic" factory and run by an FSM.
 #include "engine/trace.h"
 #include "xml/parsexmlstate.h"
+#include "xml/xmldepth.h"
 #include "xml/xmlfindnodesstate.h"
 #include "xml/xpathnode.h"
 #include "xmlflow.h"
@@ -80,6 +81,12 @@ void tst_XmlStates::parseXml_data()
                                  << "^Parse error on line 2, column \\d+: \\S.*";
     QTest::newRow("not xml") << propertyElement("xmlContent", "hello") << "invalid" << "^Parse error on line 1, ";
     QTest::newRow("missing content") << "" << "invalid" << "^Parse error on line \\d+, column \\d+: ";
+    // Qt's DOM builds deep trees in quadratic time, with the event loop held up meanwhile.
+    const QString deep = QStringLiteral("<a>").repeated(kMaxXmlDepth + 1) + QStringLiteral("</a>").repeated(kMaxXmlDepth + 1);
+    QTest::newRow("nested too deep") << propertyElement("xmlContent", deep) << "invalid"
+                                     << "^Parse error on line 1, column \\d+: elements are nested deeper than 1024 levels$";
+    const QString deepest = QStringLiteral("<a>").repeated(kMaxXmlDepth) + QStringLiteral("</a>").repeated(kMaxXmlDepth);
+    QTest::newRow("nested to the limit") << propertyElement("xmlContent", deepest) << "finished" << "";
 }
 
 void tst_XmlStates::parseXml()
