@@ -70,14 +70,14 @@ CDefinition::Result CDefinition::read(const QString& text)
         case QXmlStreamReader::EntityReference:
             return readDom(text);
         case QXmlStreamReader::StartElement: {
-            // Without namespace processing the DOM names an element by its whole tag, prefix
-            // included, while name() would drop the prefix and take "x:state" for a state.
             if (depth >= kMaxXmlDepth) {
                 errorString = xmlTooDeepMessage();
                 errorLine = r.lineNumber();
                 errorColumn = r.columnNumber();
                 return ParseError;
             }
+            // Without namespace processing the DOM names an element by its whole tag, prefix
+            // included, while name() would drop the prefix and take "x:state" for a state.
             const QStringView tag = r.qualifiedName();
             // A start tag holds no "<" of its own, so the last one before its end opens it.
             const qsizetype start = text.lastIndexOf(QLatin1Char('<'), after - 1);
