@@ -50,14 +50,20 @@ QList<Entry> treeEntries(const QString& directory)
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
         Entry e;
-        e.name = QFile::decodeName(name);
         if (d->d_type == DT_DIR) {
             e.isDirectory = true;
         } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
             struct stat st;
             const QByteArray path = encoded + '/' + name;
-            e.isDirectory = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+            if (::stat(path.constData(), &st) != 0 || !(S_ISDIR(st.st_mode) || S_ISREG(st.st_mode)))
+                continue;
+            e.isDirectory = S_ISDIR(st.st_mode);
+        } else if (d->d_type != DT_REG) {
+            // Pipes, sockets and devices are system entries, no files: opening a pipe waits
+            // for a writer forever, and a device such as /dev/zero never ends.
+            continue;
         }
+        e.name = QFile::decodeName(name);
         folded.append(e.name.toCaseFolded());
         entries.append(std::move(e));
     }

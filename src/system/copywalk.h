@@ -23,8 +23,9 @@ struct Entry {
     bool isDirectory = false;
 };
 
-// Every entry of a folder (names beginning with "." included, never "." or ".."), sorted like
-// list(). Read with readdir: listing a folder through QDir cost more than copying a small file
+// Every file and folder of a folder (names beginning with "." included, never "." or "..";
+// links count as what they lead to, so broken links, pipes, sockets and devices are left
+// out), sorted like list(). Read with readdir: listing a folder through QDir cost more than copying a small file
 // from it, and a tree walk lists every folder twice (counting, then copying).
 QList<Entry> treeEntries(const QString& directory);
 

@@ -9,6 +9,12 @@
 
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using namespace CopyTest;
 
 class tst_CopyActions : public QObject {
@@ -22,6 +28,8 @@ private Q_SLOTS:
     void copyDirFailuresAreNotCarriedOver();
     void countFilesDoesNotKeepEarlierCounts();
     void linksInTheTree();
+    void systemEntriesAreNotCopied_data();
+    void systemEntriesAreNotCopied();
     void removalStaysInsideTheTree();
 };
 
@@ -141,6 +149,67 @@ void tst_CopyActions::linksInTheTree()
     QCOMPARE(filesBelow(tmp.filePath(QStringLiteral("dest"))), expected);
     QCOMPARE(progress.last(), (QVariantList {3, 3}));
     QCOMPARE(static_cast<CActionCopyRecursive*>(harness.action())->countAll(src), 3);
+}
+
+void tst_CopyActions::systemEntriesAreNotCopied_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe") << "pipe";
+    QTest::newRow("link to a pipe") << "link to a pipe";
+    QTest::newRow("socket") << "socket";
+    QTest::newRow("broken link") << "broken link";
+}
+
+// A tree copy takes files and folders only, like a listing without system entries: a pipe
+// would hold the job until someone writes to it, and none of these has content to copy.
+void tst_CopyActions::systemEntriesAreNotCopied()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir tmp;
+    const QString src = tmp.filePath(QStringLiteral("src"));
+    const QString dest = tmp.filePath(QStringLiteral("dest"));
+    QVERIFY(writeFile(src + QStringLiteral("/a.txt"), 10));
+    QVERIFY(writeFile(src + QStringLiteral("/sub/b.txt"), 10));
+    const QString special = src + QStringLiteral("/sub/special");
+    const QByteArray pipe = QFile::encodeName(tmp.filePath(QStringLiteral("pipe")));
+    int socketFd = -1;
+    if (kind == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(special).constData(), 0600), 0);
+    } else if (kind == QLatin1String("link to a pipe")) {
+        QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+        QVERIFY(QFile::link(QFile::decodeName(pipe), special));
+    } else if (kind == QLatin1String("socket")) {
+        socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(socketFd >= 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(special);
+        QVERIFY(size_t(path.size()) < sizeof(address.sun_path));
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        QCOMPARE(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    } else {
+        QVERIFY(QFile::link(tmp.filePath(QStringLiteral("nowhere")), special));
+    }
+
+    SingleState harness("copyDir");
+    harness.state()->setProperty("srcDir", src);
+    harness.state()->setProperty("destDir", dest);
+    QSignalSpy progress(harness.action(), &CAction::actionProgress);
+    const QString event = harness.run(5000);
+    if (event.isEmpty()) {
+        // The job waits for a writer of the pipe: give it one, so that the test ends.
+        for (const QByteArray& fifo : {QFile::encodeName(special), pipe}) {
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+    if (socketFd >= 0)
+        ::close(socketFd);
+    QCOMPARE(event, QStringLiteral("success"));
+    QCOMPARE(harness.state()->property("errorString").toString(), QString());
+    QCOMPARE(filesBelow(dest), (QStringList {"a.txt", "sub/b.txt"}));
+    QCOMPARE(progress.last(), (QVariantList {2, 2}));
 }
 
 void tst_CopyActions::removalStaysInsideTheTree()
