@@ -73,6 +73,10 @@ int CActionCopyRecursive::copyDirectory(const QString& source, const QString& de
         advance(countAll(source));
         return 2;
     }
+    // A destination inside the source would turn up in the listing below and be copied into
+    // itself again and again until the paths grow too long; on the trail it counts as a way
+    // back into the tree and is left out.
+    const CDirTrailStep destinationStep(m_trail, QFileInfo(destination));
     int result = 0;
     for (const CopyWalk::Entry& entry : CopyWalk::treeEntries(source)) {
         if (stopRequested())

@@ -152,6 +152,7 @@ void tst_CopyStates::copyDir_data()
                             "two/z.dat"};
     QTest::newRow("whole tree, dot folders left out") << "{SRC}" << "{DEST}/copy" << "success" << "" << tree;
     QTest::newRow("macro in the source") << "%TEMP%/src" << "{DEST}" << "success" << "" << tree;
+    QTest::newRow("destination inside the source") << "{SRC}" << "{SRC}/two/copy" << "success" << "" << tree;
     QTest::newRow("missing source") << "{SRC}/none" << "{DEST}" << "failed" << "" << QStringList {};
     QTest::newRow("destination cannot be created") << "{SRC}/one" << "{SRC}/a.txt/x" << "failed"
                                                    << "Failed creating directory {SRC}/a.txt/x\n" << QStringList {};
