@@ -41,6 +41,19 @@ private:
     int m_fd;
 };
 
+// Pipes and sockets have no content to copy, only a partner at the other end.
+bool isPipe(const struct stat& st)
+{
+    return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
+}
+
+// Clears O_NONBLOCK again: a device read without it would fail at once instead of waiting.
+bool blocking(int fd)
+{
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
 // Whether `done` bytes complete a file whose size was `size` when it was opened. Files that
 // report no size (such as those of /proc) are read to their end instead.
 constexpr qint64 kReadAheadHintFrom = 128 * 1024;
@@ -62,20 +75,30 @@ CFileCopier::Code CFileCopier::copy(const QString& source, const QString& destin
     const QByteArray src = QFile::encodeName(source);
     const QByteArray dst = QFile::encodeName(destination);
 
-    Descriptor in(::open(src.constData(), O_RDONLY | O_CLOEXEC));
+    // Both sides are opened without waiting: opening a pipe waits for its other end, which
+    // may never come, and a job that waits there can neither finish nor be stopped.
+    Descriptor in(::open(src.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0) {
         m_lastError = errno;
         return (errno == ENOENT || errno == ENOTDIR) ? SourceMissing : SourceNotReadable;
     }
     struct stat inStat;
-    if (::fstat(in.get(), &inStat) != 0 || S_ISDIR(inStat.st_mode)) {
-        m_lastError = S_ISDIR(inStat.st_mode) ? EISDIR : errno;
+    if (::fstat(in.get(), &inStat) != 0) {
+        m_lastError = errno;
+        return SourceNotReadable;
+    }
+    if (S_ISDIR(inStat.st_mode) || isPipe(inStat)) {
+        m_lastError = S_ISDIR(inStat.st_mode) ? EISDIR : ENXIO;
+        return SourceNotReadable;
+    }
+    if (!blocking(in.get())) {
+        m_lastError = errno;
         return SourceNotReadable;
     }
 
     // Opened without truncation first: when the destination is the source itself (the same
     // folder on both sides, or a link to it), truncating would destroy the only copy.
-    Descriptor out(::open(dst.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    Descriptor out(::open(dst.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
     if (out.get() < 0) {
         m_lastError = errno;
         return DestinationNotWritable;
@@ -83,6 +106,10 @@ CFileCopier::Code CFileCopier::copy(const QString& source, const QString& destin
     struct stat outStat;
     if (::fstat(out.get(), &outStat) != 0) {
         m_lastError = errno;
+        return DestinationNotWritable;
+    }
+    if (isPipe(outStat) || !blocking(out.get())) {
+        m_lastError = isPipe(outStat) ? ENXIO : errno;
         return DestinationNotWritable;
     }
     if (outStat.st_dev == inStat.st_dev && outStat.st_ino == inStat.st_ino)

@@ -8,6 +8,12 @@
 #include <QTest>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using CopyTest::sameContent;
 using CopyTest::writeFile;
@@ -24,6 +30,34 @@ long statusKib(const char* field)
             return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
     return -1;
 }
+
+// Opens a pipe from both ends once a copy has had five seconds, so that a copy waiting for
+// the other end returns (with the wrong code) instead of hanging the test.
+class PipeWatchdog {
+public:
+    explicit PipeWatchdog(const QString& path) : m_path(QFile::encodeName(path)), m_thread([this] { run(); }) {}
+    ~PipeWatchdog()
+    {
+        m_done = true;
+        m_thread.join();
+    }
+
+private:
+    void run()
+    {
+        for (int i = 0; i < 500 && !m_done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (m_done)
+            return;
+        const int fd = ::open(m_path.constData(), O_RDWR | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    const QByteArray m_path;
+    std::atomic<bool> m_done {false};
+    std::thread m_thread;
+};
 
 // Both ways of moving bytes must behave the same, so most tests run once per way.
 void addCopyWays()
@@ -113,6 +147,8 @@ void tst_FileCopier::failureCodes_data()
     QTest::newRow("destination folder missing") << "plain.txt" << "nowhere/out.txt"
                                                 << int(CFileCopier::DestinationNotWritable);
     QTest::newRow("destination is a folder") << "plain.txt" << "folder" << int(CFileCopier::DestinationNotWritable);
+    QTest::newRow("source is a pipe") << "pipe" << "out.txt" << int(CFileCopier::SourceNotReadable);
+    QTest::newRow("destination is a pipe") << "plain.txt" << "pipe" << int(CFileCopier::DestinationNotWritable);
 }
 
 void tst_FileCopier::failureCodes()
@@ -123,9 +159,18 @@ void tst_FileCopier::failureCodes()
     QTemporaryDir tmp;
     QVERIFY(writeFile(tmp.filePath(QStringLiteral("plain.txt")), 10));
     QVERIFY(QDir(tmp.path()).mkdir(QStringLiteral("folder")));
+    const QString pipe = tmp.filePath(QStringLiteral("pipe"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // A copy that writes into the pipe after the watchdog has gone gets EPIPE, not the signal.
+    std::signal(SIGPIPE, SIG_IGN);
 
     CFileCopier copier;
-    QCOMPARE(int(copier.copy(tmp.filePath(source), tmp.filePath(destination))), code);
+    int result;
+    {
+        PipeWatchdog watchdog(pipe);
+        result = int(copier.copy(tmp.filePath(source), tmp.filePath(destination)));
+    }
+    QCOMPARE(result, code);
     QVERIFY(copier.lastError() != 0);
     QVERIFY(!QFileInfo(tmp.filePath(QStringLiteral("out.txt"))).exists());
     QVERIFY(QFileInfo(tmp.filePath(QStringLiteral("folder"))).isDir());
