@@ -112,7 +112,10 @@ void IStandardPaths::addCommonPair(const char* userMacro, const char* commonMacr
         return;
     addMacro(macroName(userMacro), *user);
     const std::optional<QString> common = Platform::standardFolder(commonName);
-    const bool hasCommon = common && Platform::osInfo().versionNumber() >= kCommonFoldersVersion;
+    // Only a Windows record's number says whether common folders exist: a Linux kernel 4.x
+    // is no Windows NT 4.
+    const Platform::OsInfo& os = Platform::osInfo();
+    const bool hasCommon = common && (os.platformId == 0 || os.versionNumber() >= kCommonFoldersVersion);
     addMacro(macroName(commonMacro), hasCommon ? *common : *user);
 }
 

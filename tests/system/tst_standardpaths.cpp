@@ -140,6 +140,10 @@ void tst_StandardPaths::table_data()
         << "[os]\nmajor=4\nminor=0\n[folders]\nSTARTMENU=/u/start\nCOMMON_STARTMENU=/all/start\n"
         << Macros {{"%STARTMENU%", "/u/start"}, {"%COMMON_STARTMENU%", "/u/start"}} << QStringList();
 
+    QTest::newRow("linux with an old kernel")
+        << "[os]\nmajor=4\nminor=19\nplatformId=0\n[folders]\nSTARTMENU=/u/start\nCOMMON_STARTMENU=/all/start\n"
+        << Macros {{"%STARTMENU%", "/u/start"}, {"%COMMON_STARTMENU%", "/all/start"}} << QStringList();
+
     QTest::newRow("common without per-user folder")
         << "[os]\nmajor=6\n[folders]\nCOMMON_STARTMENU=/all/start\n" << Macros()
         << QStringList {"%STARTMENU%", "%COMMON_STARTMENU%"};
