@@ -56,7 +56,14 @@ QString CRegExp::wildcardToRegExp(const QString& wildcard)
         } else if (c == QLatin1Char('?')) {
             out += QLatin1Char('.');
         } else if (c == QLatin1Char('[')) {
-            const int close = int(wildcard.indexOf(QLatin1Char(']'), i + 1));
+            // A "]" first in the set (after a "^", if any) is one of its characters, as in a
+            // regular expression, not its end.
+            int first = i + 1;
+            if (first < n && wildcard.at(first) == QLatin1Char('^'))
+                ++first;
+            if (first < n && wildcard.at(first) == QLatin1Char(']'))
+                ++first;
+            const int close = int(wildcard.indexOf(QLatin1Char(']'), first));
             if (close < 0) {
                 out += QLatin1String("\\[");
                 continue;

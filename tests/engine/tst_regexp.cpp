@@ -49,6 +49,9 @@ void tst_RegExp::matching_data()
         {"set misses", "[ab]*", "w", "cherry", 0, false, -1, ""},
         {"other characters are literal", "a+b(c)", "w", "a+b(c)", 0, true, 0, "a+b(c)"},
         {"lone bracket is literal", "[x", "w", "[x", 0, true, 0, "[x"},
+        {"closing bracket first in a set", "[]a]*", "w", "]x", 0, true, 0, "]x"},
+        {"closing bracket first in a negated set", "[^]a]*", "w", "bx", 0, true, 0, "bx"},
+        {"negated set excludes the bracket", "[^]a]", "w", "]", 0, false, -1, ""},
         {"wildcard case-insensitive", "*.TXT", "iw", "a.txt", 0, true, 0, "a.txt"},
     };
     for (const auto& r : rows) {
