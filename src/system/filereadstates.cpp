@@ -48,7 +48,7 @@ bool CReadFileState::openForReading(QFile& file)
         leaveWith(QStringLiteral("fileNotFound"));
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (waitsForPartner(file.fileName()) || isDevice(file.fileName()) || !file.open(QIODevice::ReadOnly)) {
         SFSM_TRACE("fileStates", QStringLiteral("Failed opening file"));
         leaveWith(QStringLiteral("failed"));
         return false;

@@ -42,7 +42,7 @@ void CWriteFileState::enter()
         return;
     }
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (waitsForPartner(path) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         traceOpenFailed();
         leaveState();
         return;
@@ -85,7 +85,7 @@ void CWriteTextFileState::writeText(QIODevice::OpenMode mode, bool useCodec)
     setLeaveEvent(kFailed);
     const QString content = Qt3::toString(property("content"));
     QFile file(path);
-    if (!file.open(mode)) {
+    if (waitsForPartner(path) || !file.open(mode)) {
         traceOpenFailed();
         leaveState();
         return;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using SystemTest::Flow;
@@ -139,7 +140,12 @@ void tst_FileStates::readFailures()
     }
     // Something that exists but cannot be opened as a file: a folder, and (unless we are root,
     // whom permissions do not stop) a file without read permission.
-    QStringList unreadable {m_dir.path()};
+    // A pipe would wait for a writer that never comes, and /dev/zero never ends.
+    const QString pipe = m_dir.filePath(QStringLiteral("read-pipe"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QStringList unreadable {m_dir.path(), pipe};
+    if (QFileInfo::exists(QStringLiteral("/dev/zero")))
+        unreadable.append(QStringLiteral("/dev/zero"));
     if (!isRoot()) {
         const QString locked = m_dir.filePath(QStringLiteral("locked.txt"));
         QVERIFY(writeBytes(locked, "secret"));
@@ -253,6 +259,10 @@ void tst_FileStates::writesThatDoNotReachTheDiskFail_data()
     QTest::newRow("writeFile, missing folder") << "writeFile" << "%DIR%/none/out.bin" << "Failed opening file";
     QTest::newRow("writeTextFile, missing folder") << "writeTextFile" << "%DIR%/none/out.txt"
                                                    << "Failed opening file";
+    // Opening a pipe waits for a reader that never comes, on the event-loop thread.
+    QTest::newRow("writeFile, pipe") << "writeFile" << "%DIR%/pipe" << "Failed opening file";
+    QTest::newRow("writeTextFile, pipe") << "writeTextFile" << "%DIR%/pipe" << "Failed opening file";
+    QTest::newRow("appendToFile, pipe") << "appendToFile" << "%DIR%/pipe" << "Failed opening file";
 }
 
 void tst_FileStates::writesThatDoNotReachTheDiskFail()
@@ -261,6 +271,8 @@ void tst_FileStates::writesThatDoNotReachTheDiskFail()
     QFETCH(QString, path);
     QFETCH(QString, trace);
     path.replace(QLatin1String("%DIR%"), m_dir.path());
+    if (path.endsWith(QLatin1String("/pipe")) && !QFileInfo::exists(path))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     if (path.startsWith(QLatin1String("/dev/full")) && !QFileInfo::exists(path))
         QSKIP("This system has no /dev/full");
     Flow flow(singleStateFlow(type, Props {{"path", path}, {"content", "some text"}}, kWriteEvents));
