@@ -274,6 +274,29 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("u.dat"))));
     }
 
+    void codecLeavesAnOutputItCannotOpen_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("input");
+        QTest::newRow("encode") << QStringLiteral("encode") << kPages;
+        QTest::newRow("decode") << QStringLiteral("decode") << CSimpleCodec().encode(QString::fromLatin1(kPages));
+    }
+
+    void codecLeavesAnOutputItCannotOpen()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, input);
+        QTemporaryDir dir;
+        write(dir.filePath(QStringLiteral("in")), input);
+        // A link into a missing folder cannot be opened for writing, yet it can be deleted.
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("missing/target")), out));
+        const Result r = runCli({command, dir.filePath(QStringLiteral("in")), out});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("cannot write"), r.err.constData());
+        QVERIFY(QFileInfo(out).isSymLink());
+    }
+
     void checkReportsRequiredProperties()
     {
         QTemporaryDir dir;

@@ -22,7 +22,12 @@ bool readAll(const QString& path, QByteArray* data)
 bool writeAll(const QString& path, const QByteArray& data)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() || !file.flush()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        // Nothing was written: whatever is there (a read-only file, a link) is not ours to delete.
+        Cli::error(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+        return false;
+    }
+    if (file.write(data) != data.size() || !file.flush()) {
         Cli::error(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
         file.remove();
         return false;
