@@ -237,6 +237,8 @@ private slots:
         QTest::newRow("no file") << QStringList {QStringLiteral("run")};
         QTest::newRow("bad assignment") << QStringList {QStringLiteral("run"), QStringLiteral("--set"), QStringLiteral("novalue"), QStringLiteral("x.xml")};
         QTest::newRow("bad timeout") << QStringList {QStringLiteral("run"), QStringLiteral("--timeout"), QStringLiteral("soon"), QStringLiteral("x.xml")};
+        QTest::newRow("nan timeout") << QStringList {QStringLiteral("run"), QStringLiteral("--timeout"), QStringLiteral("nan"), QStringLiteral("x.xml")};
+        QTest::newRow("zero timeout") << QStringList {QStringLiteral("run"), QStringLiteral("--timeout=0"), QStringLiteral("x.xml")};
         QTest::newRow("missing profile") << QStringList {QStringLiteral("run"), QStringLiteral("--profile"), QStringLiteral("/nonexistent.ini"), QStringLiteral("x.xml")};
         QTest::newRow("encode one path") << QStringList {QStringLiteral("encode"), QStringLiteral("x")};
     }

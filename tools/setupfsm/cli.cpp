@@ -189,7 +189,8 @@ bool parseCommandOptions(const QStringList& arguments, const QStringList& allowe
         } else if (name == QLatin1String("timeout")) {
             bool ok = false;
             o->timeoutSeconds = value.toDouble(&ok);
-            if (!ok || o->timeoutSeconds <= 0) {
+            // Written as "not greater" so that "nan" is refused too: it would start no timer at all.
+            if (!ok || !(o->timeoutSeconds > 0)) {
                 *error = QStringLiteral("--timeout needs a positive number of seconds, not '%1'").arg(value);
                 return false;
             }
