@@ -240,6 +240,7 @@ private slots:
         QTest::newRow("nan timeout") << QStringList {QStringLiteral("run"), QStringLiteral("--timeout"), QStringLiteral("nan"), QStringLiteral("x.xml")};
         QTest::newRow("zero timeout") << QStringList {QStringLiteral("run"), QStringLiteral("--timeout=0"), QStringLiteral("x.xml")};
         QTest::newRow("missing profile") << QStringList {QStringLiteral("run"), QStringLiteral("--profile"), QStringLiteral("/nonexistent.ini"), QStringLiteral("x.xml")};
+        QTest::newRow("graph missing profile") << QStringList {QStringLiteral("graph"), QStringLiteral("--profile"), QStringLiteral("/nonexistent.ini"), QStringLiteral("x.xml")};
         QTest::newRow("encode one path") << QStringList {QStringLiteral("encode"), QStringLiteral("x")};
     }
 

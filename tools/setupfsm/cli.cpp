@@ -9,6 +9,7 @@
 #endif
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cerrno>
 #include <cstdio>
@@ -185,6 +186,11 @@ bool parseCommandOptions(const QStringList& arguments, const QStringList& allowe
         } else if (name == QLatin1String("xml-path")) {
             o->build.xmlPath = value;
         } else if (name == QLatin1String("profile")) {
+            // A misspelt profile would silently describe the real system instead.
+            if (!QFileInfo(value).isFile()) {
+                *error = QStringLiteral("profile '%1' does not exist").arg(value);
+                return false;
+            }
             o->profile = value;
         } else if (name == QLatin1String("timeout")) {
             bool ok = false;

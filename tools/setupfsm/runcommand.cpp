@@ -118,15 +118,6 @@ bool buildFlow(const CommandOptions& options, std::unique_ptr<CFsm>& fsm)
     return true;
 }
 
-bool validateOptions(const CommandOptions& options)
-{
-    if (!options.profile.isEmpty() && !QFileInfo(options.profile).isFile()) {
-        Cli::error(QStringLiteral("profile '%1' does not exist").arg(options.profile));
-        return false;
-    }
-    return true;
-}
-
 // Runs the required-property check; its failures are warnings unless strict.
 bool requiredPropertiesPass(CFsm* fsm, bool strict)
 {
@@ -148,8 +139,6 @@ int Cli::checkCommand(const QStringList& arguments)
     QString error;
     if (!parseCommandOptions(arguments, kBuildOptions, &options, &error))
         return usageError(error);
-    if (!validateOptions(options))
-        return ExitUsage;
     applyEnvironmentOptions(options);
     std::unique_ptr<CFsm> fsm;
     if (!buildFlow(options, fsm))
@@ -168,8 +157,6 @@ int Cli::runCommand(const QStringList& arguments)
     allowed << QStringLiteral("timeout") << QStringLiteral("json") << QStringLiteral("answer");
     if (!parseCommandOptions(arguments, allowed, &options, &error))
         return usageError(error);
-    if (!validateOptions(options))
-        return ExitUsage;
     applyEnvironmentOptions(options);
 
     Host& host = Host::instance();
