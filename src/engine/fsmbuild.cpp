@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -331,6 +332,19 @@ QString CFsm::definitionDirectory() const
            + QLatin1Char('/');
 }
 
+namespace {
+
+// A device reports no size and may never end (/dev/zero): reading one whole exhausts memory.
+bool isDevice(const QString& path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode);
+}
+
+} // namespace
+
 bool CFsm::readDefinition(const QString& requested, QString& text, QString& resolvedPath, QString& error)
 {
     bool scrambled = !requested.endsWith(QLatin1String(".xml"));
@@ -344,7 +358,7 @@ bool CFsm::readDefinition(const QString& requested, QString& text, QString& reso
     }
     resolvedPath = path;
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    if (QFileInfo(path).isDir() || isDevice(path) || !file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("open");
         return false;
     }

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/resource.h>
 
 namespace {
 
@@ -205,6 +206,40 @@ private slots:
         const Result r = runCli({QStringLiteral("run"), m_dir.filePath(QStringLiteral("absent.xml"))});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains("could not be opened"));
+    }
+
+    void deviceIsNoDefinition_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("top file") << QStringList {QStringLiteral("/dev/zero")};
+        QTest::newRow("nested file") << QStringList {QStringLiteral("--app-path"), QStringLiteral("/"), QStringLiteral("--xml-path"),
+                                                     QStringLiteral("dev"), QStringLiteral("%DIR%/nest.xml")};
+    }
+
+    void deviceIsNoDefinition()
+    {
+        QFETCH(QStringList, arguments);
+        if (!QFileInfo::exists(QStringLiteral("/dev/zero")))
+            QSKIP("no /dev/zero");
+        QTemporaryDir dir;
+        write(dir.filePath(QStringLiteral("nest.xml")),
+              R"(<fsm><states><state name="s" file="zero"/></states><transitions><transition startstate="s"/></transitions></fsm>)");
+        arguments.replaceInStrings(QStringLiteral("%DIR%"), dir.path());
+        QProcess p;
+        p.setProgram(QStringLiteral(SETUPFSM_CLI));
+        p.setArguments(QStringList {QStringLiteral("check")} + arguments);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+        // Reading /dev/zero whole would take all memory of the machine: fail early instead.
+        p.setChildProcessModifier([] {
+            const rlimit limit {rlim_t(2) << 30, rlim_t(2) << 30};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
+#endif
+        p.start();
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("/dev/zero could not be opened."));
     }
 
     void stallAfterFatalError()
