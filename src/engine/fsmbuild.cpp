@@ -1,17 +1,17 @@
 // Building an FSM from its definition file: states, exit events, transitions and the checks.
 #include "engine/fsm.h"
 #include "engine/definitionreader.h"
-#include "xml/xmldepth.h"
 #include "engine/simplecodec.h"
 #include "engine/statefactory.h"
 #include "engine/trace.h"
 #include "engine/transition.h"
+#include "platform/platform.h"
 #include "xml/domnode.h"
+#include "xml/xmldepth.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
-#include <sys/stat.h>
 
 namespace {
 
@@ -332,19 +332,6 @@ QString CFsm::definitionDirectory() const
            + QLatin1Char('/');
 }
 
-namespace {
-
-// A device reports no size and may never end (/dev/zero): reading one whole exhausts memory.
-bool isDevice(const QString& path)
-{
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode);
-}
-
-} // namespace
-
 bool CFsm::readDefinition(const QString& requested, QString& text, QString& resolvedPath, QString& error)
 {
     bool scrambled = !requested.endsWith(QLatin1String(".xml"));
@@ -358,7 +345,9 @@ bool CFsm::readDefinition(const QString& requested, QString& text, QString& reso
     }
     resolvedPath = path;
     QFile file(path);
-    if (QFileInfo(path).isDir() || isDevice(path) || !file.open(QIODevice::ReadOnly)) {
+    // A device reports no size and may never end (/dev/zero): reading one whole exhausts memory.
+    const Platform::FileKind kind = Platform::fileKind(path);
+    if (kind == Platform::FileKind::Directory || kind == Platform::FileKind::Device || !file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("open");
         return false;
     }

@@ -1,9 +1,12 @@
 #include "platform/platform.h"
 
+#include <QFile>
 #include <QMutex>
 #include <QSettings>
 #include <memory>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace Platform {
 namespace {
@@ -63,6 +66,27 @@ void onProfileReload(void (*dropCache)())
     ProfileStore& s = store();
     QMutexLocker locker(&s.lock);
     s.dropCaches.push_back(dropCache);
+}
+
+FileKind fileKind(const QString& path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return FileKind::Missing;
+    switch (st.st_mode & S_IFMT) {
+    case S_IFREG:
+        return FileKind::Regular;
+    case S_IFDIR:
+        return FileKind::Directory;
+    case S_IFIFO:
+    case S_IFSOCK:
+        return FileKind::Pipe;
+    case S_IFCHR:
+    case S_IFBLK:
+        return FileKind::Device;
+    default:
+        return FileKind::Other;
+    }
 }
 
 } // namespace Platform

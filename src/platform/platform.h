@@ -22,4 +22,9 @@ void reloadProfile();
 // Registers a function that drops a cache derived from the profile; reloadProfile() calls it.
 void onProfileReload(void (*dropCache)());
 
+// What stands at a path, links followed. A pipe or socket makes open() wait for a partner at
+// the other end; a device may never end (/dev/zero). Missing when nothing can be reached.
+enum class FileKind { Missing, Regular, Directory, Pipe, Device, Other };
+FileKind fileKind(const QString& path);
+
 } // namespace Platform

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "system/filereadstates.h"
 #include "engine/trace.h"
+#include "platform/platform.h"
 #include "engine/variantconv.h"
 #include "system/filecontent.h"
 
@@ -48,7 +49,9 @@ bool CReadFileState::openForReading(QFile& file)
         leaveWith(QStringLiteral("fileNotFound"));
         return false;
     }
-    if (waitsForPartner(file.fileName()) || isDevice(file.fileName()) || !file.open(QIODevice::ReadOnly)) {
+    // A pipe would hold up the event loop waiting for a writer, and a device may never end.
+    const Platform::FileKind kind = Platform::fileKind(file.fileName());
+    if (kind == Platform::FileKind::Pipe || kind == Platform::FileKind::Device || !file.open(QIODevice::ReadOnly)) {
         SFSM_TRACE("fileStates", QStringLiteral("Failed opening file"));
         leaveWith(QStringLiteral("failed"));
         return false;

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTextCodec>
 
-#include <sys/stat.h>
 
 CFileState::CFileState(QObject* parent, const char* name, const QDomNode& element)
     : CState(parent, name, element)
@@ -34,26 +33,4 @@ bool CFileState::writeAll(QFile& file, const QByteArray& bytes)
 {
     // A buffered write may succeed while the disk is full; only the flush tells.
     return file.write(bytes) == bytes.size() && file.flush();
-}
-
-namespace {
-
-mode_t typeOf(const QString& path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
-}
-
-} // namespace
-
-bool CFileState::waitsForPartner(const QString& path)
-{
-    const mode_t type = typeOf(path);
-    return type == S_IFIFO || type == S_IFSOCK;
-}
-
-bool CFileState::isDevice(const QString& path)
-{
-    const mode_t type = typeOf(path);
-    return type == S_IFCHR || type == S_IFBLK;
 }

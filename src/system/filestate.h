@@ -22,9 +22,4 @@ protected:
     QTextCodec* requestedCodec() const;
     // Writes all bytes through to the file; false when any of them did not reach it.
     [[nodiscard]] static bool writeAll(QFile& file, const QByteArray& bytes);
-    // A pipe or socket at the path (links followed): opening one waits for a partner at the
-    // other end, which may never come, and these states run on the event-loop thread.
-    static bool waitsForPartner(const QString& path);
-    // A device at the path: reading one whole may never end (/dev/zero).
-    static bool isDevice(const QString& path);
 };

@@ -2,6 +2,7 @@
 #include "system/filewritestates.h"
 #include "engine/trace.h"
 #include "engine/variantconv.h"
+#include "platform/platform.h"
 #include "system/filecontent.h"
 
 #include <QFile>
@@ -11,6 +12,12 @@ namespace {
 
 const QString kFinished = QStringLiteral("finished");
 const QString kFailed = QStringLiteral("failed");
+
+// Opening a pipe for writing waits for a reader, with the event loop held up meanwhile.
+bool waitsForReader(const QString& path)
+{
+    return Platform::fileKind(path) == Platform::FileKind::Pipe;
+}
 
 void traceOpenFailed()
 {
@@ -42,7 +49,7 @@ void CWriteFileState::enter()
         return;
     }
     QFile file(path);
-    if (waitsForPartner(path) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (waitsForReader(path) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         traceOpenFailed();
         leaveState();
         return;
@@ -85,7 +92,7 @@ void CWriteTextFileState::writeText(QIODevice::OpenMode mode, bool useCodec)
     setLeaveEvent(kFailed);
     const QString content = Qt3::toString(property("content"));
     QFile file(path);
-    if (waitsForPartner(path) || !file.open(mode)) {
+    if (waitsForReader(path) || !file.open(mode)) {
         traceOpenFailed();
         leaveState();
         return;
