@@ -7,15 +7,22 @@
 
 #include <memory>
 
+// An XML function that yields an object and takes `Count` parameters.
+template <int Count>
+class CXmlObjectFunction : public CXmlFunction {
+public:
+    using CXmlFunction::CXmlFunction;
+    bool hasValidParameterCount() override { return parameterCount() == Count; }
+    bool isObject() override { return true; }
+};
+
 // "findnodes(node or node list, path)": an object list "nodeList" with entries node0,
 // node1, ... or null when nothing is found. The function keeps its last result and
 // destroys it at the next evaluation, as consumers store clones.
-class CFunctionFindNodes : public CXmlFunction {
+class CFunctionFindNodes : public CXmlObjectFunction<2> {
 public:
-    using CXmlFunction::CXmlFunction;
-    bool hasValidParameterCount() override { return parameterCount() == 2; }
+    using CXmlObjectFunction::CXmlObjectFunction;
     CPropertyObject* object() override;
-    bool isObject() override { return true; }
 
 private:
     std::unique_ptr<CPropertyObject> m_result;
@@ -23,50 +30,40 @@ private:
 
 // "findfirstnode(node, path)": a new node for the first node found, or null. Kept like the
 // result of "findnodes".
-class CFunctionFindFirstNode : public CXmlFunction {
+class CFunctionFindFirstNode : public CXmlObjectFunction<2> {
 public:
-    using CXmlFunction::CXmlFunction;
-    bool hasValidParameterCount() override { return parameterCount() == 2; }
+    using CXmlObjectFunction::CXmlObjectFunction;
     CPropertyObject* object() override;
-    bool isObject() override { return true; }
 
 private:
     std::unique_ptr<CPropertyObject> m_result;
 };
 
 // "setattribute(element, name, value)".
-class CFunctionSetAttribute : public CXmlFunction {
+class CFunctionSetAttribute : public CXmlObjectFunction<3> {
 public:
-    using CXmlFunction::CXmlFunction;
-    bool hasValidParameterCount() override { return parameterCount() == 3; }
+    using CXmlObjectFunction::CXmlObjectFunction;
     CPropertyObject* object() override;
-    bool isObject() override { return true; }
 };
 
 // "appendchild(parent, node or tag name)".
-class CFunctionAppendChild : public CXmlFunction {
+class CFunctionAppendChild : public CXmlObjectFunction<2> {
 public:
-    using CXmlFunction::CXmlFunction;
-    bool hasValidParameterCount() override { return parameterCount() == 2; }
+    using CXmlObjectFunction::CXmlObjectFunction;
     CPropertyObject* object() override;
-    bool isObject() override { return true; }
 };
 
 // "removechild(parent, child)".
-class CFunctionRemoveChild : public CXmlFunction {
+class CFunctionRemoveChild : public CXmlObjectFunction<2> {
 public:
-    using CXmlFunction::CXmlFunction;
-    bool hasValidParameterCount() override { return parameterCount() == 2; }
+    using CXmlObjectFunction::CXmlObjectFunction;
     CPropertyObject* object() override;
-    bool isObject() override { return true; }
 };
 
 // "(parent, node or tag name, reference child)": the two insertions differ only in where.
-class CXmlInsertFunction : public CXmlFunction {
+class CXmlInsertFunction : public CXmlObjectFunction<3> {
 public:
-    using CXmlFunction::CXmlFunction;
-    bool hasValidParameterCount() override { return parameterCount() == 3; }
-    bool isObject() override { return true; }
+    using CXmlObjectFunction::CXmlObjectFunction;
 
 protected:
     using NodeInsert = bool (CXPathNode::*)(const CXPathNode&, const CXPathNode&);
