@@ -204,7 +204,7 @@ void describe(CState* s, QString& out)
         const CTransition* t = it.value();
         out += it.key() + QStringLiteral(" -> ") + QLatin1String(t->metaObject()->className()) + QLatin1Char(' ')
                + t->objectName() + QLatin1Char(' ') + t->target() + QLatin1Char(' ')
-               + QString::number(t->propertyMaps().size()) + QLatin1Char('\n');
+               + QString::number(t->propertyMapCount()) + QLatin1Char('\n');
     }
     if (CFsm* fsm = qobject_cast<CFsm*>(s)) {
         out += fsm->navigation().join(QChar(1)) + QLatin1Char('\n');

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "actions/action.h"
 #include "engine/trace.h"
-#include "system/osversion.h"
-#include "xml/domnode.h"
+#include "engine/definitionrules.h"
 
 #include <QTimer>
 
@@ -11,22 +10,6 @@ namespace {
 QString quoted(const QString& s)
 {
     return QLatin1Char('"') + s + QLatin1Char('"');
-}
-
-// Whether a property element found under `node` applies: directly under it, or one level deeper
-// inside a "system" element for the running system or "common".
-bool appliesHere(const QDomElement& e, const QDomNode& node)
-{
-    const QDomNode parentNode = e.parentNode();
-    if (parentNode == node)
-        return true;
-    if (!parentNode.isElement() || parentNode.parentNode() != node)
-        return false;
-    const QDomElement system = parentNode.toElement();
-    if (system.tagName().toLower() != QLatin1String("system"))
-        return false;
-    const QString type = system.attribute(QStringLiteral("type"));
-    return type == QLatin1String("common") || OsVersion::matches(type);
 }
 
 } // namespace
@@ -171,11 +154,7 @@ int CAction::configure(const QDomNode& node)
 {
     if (node.isNull())
         return 0;
-    const QList<CDomNode> elements = CDomNode(node).elementsByPath(QStringLiteral("property"));
-    for (const CDomNode& found : elements) {
-        const QDomElement e = found.toElement();
-        if (!appliesHere(e, node))
-            continue;
+    for (const QDomElement& e : applicablePropertyElements(node)) {
         const QString key = e.attribute(QStringLiteral("key"));
         const QString value = e.attribute(QStringLiteral("value"));
         SFSM_TRACE("action", QStringLiteral("Set property for action ") + quoted(objectName())

@@ -1,6 +1,6 @@
 #include "engine/definitionreader.h"
-#include "xml/domnode.h"
-#include "xml/xmldepth.h"
+#include "engine/domnode.h"
+#include "engine/xmldepth.h"
 
 #include <QXmlStreamReader>
 

@@ -10,7 +10,6 @@
 
 namespace {
 
-const QString kStartEvent = QStringLiteral("__start");
 
 // The rest of a state path after its first name; empty for a single name.
 QString restOfPath(const QString& path, qsizetype colon)

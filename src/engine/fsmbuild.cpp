@@ -1,21 +1,20 @@
 // Building an FSM from its definition file: states, exit events, transitions and the checks.
 #include "engine/fsm.h"
 #include "engine/definitionreader.h"
+#include "engine/definitionrules.h"
 #include "engine/simplecodec.h"
 #include "engine/statefactory.h"
 #include "engine/trace.h"
 #include "engine/transition.h"
 #include "platform/platform.h"
-#include "xml/domnode.h"
-#include "xml/xmldepth.h"
+#include "engine/domnode.h"
+#include "engine/xmldepth.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
 namespace {
-
-const QString kStartEvent = QStringLiteral("__start");
 
 // The definition handed to the FSM that is about to be built from its root, and the one whose
 // build is under way (nested files build inside it).
@@ -127,8 +126,9 @@ void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
         }
         s->setWeight(weight.toInt());
         if (!navigation.isEmpty()) {
-            if (navigation.startsWith(QLatin1String("tr(")))
-                navigation = translateDefinitionText(name, navigation.mid(3, navigation.size() - 4));
+            QString inner;
+            if (unwrapTranslation(navigation, &inner))
+                navigation = translateDefinitionText(name, inner);
             m_navigation.append(name + QLatin1Char(';') + navigation + QLatin1Char(';') + weight);
         }
         if (!s->errors().isEmpty())

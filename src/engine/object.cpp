@@ -1,4 +1,5 @@
 #include "engine/object.h"
+#include "engine/definitionrules.h"
 #include "engine/variantconv.h"
 
 #include <QMetaMethod>
@@ -295,8 +296,8 @@ CTag::CTag(const QString& name, const QString& value, bool quoted)
 void CTag::setValue(const QString& value)
 {
     m_translationId = -2;
-    if (value.startsWith(QLatin1String("tr(")) && value.endsWith(QLatin1Char(')')) && value.size() >= 4) {
-        const QString inner = value.mid(3, value.size() - 4);
+    QString inner;
+    if (unwrapTranslation(value, &inner)) {
         const int comma = int(inner.indexOf(QLatin1Char(',')));
         if (comma >= 0) {
             m_translationId = inner.left(comma).trimmed().toInt();

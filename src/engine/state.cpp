@@ -1,8 +1,8 @@
 #include "engine/state.h"
+#include "engine/definitionrules.h"
 #include "engine/fsm.h"
 #include "engine/trace.h"
 #include "engine/transition.h"
-#include "system/osversion.h"
 
 #include <QCoreApplication>
 #include <QMetaMethod>
@@ -183,23 +183,8 @@ void CState::configure(const QDomNode& element, const QString& context)
 {
     if (element.isNull())
         return;
-    // Only properties directly below the element, or directly below a "system" child of it for
-    // this operating system, are taken; walking just those two levels keeps their document
-    // order without searching the whole subtree (which, for an FSM, is the whole file).
-    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        if (child.tagName() == QLatin1String("property")) {
-            applyPropertyElement(child, context);
-            continue;
-        }
-        if (child.tagName().toLower() != QLatin1String("system"))
-            continue;
-        const QString type = child.attribute(QStringLiteral("type"));
-        if (type != QLatin1String("common") && !OsVersion::matches(type))
-            continue;
-        for (QDomElement p = child.firstChildElement(QStringLiteral("property")); !p.isNull();
-             p = p.nextSiblingElement(QStringLiteral("property")))
-            applyPropertyElement(p, context);
-    }
+    for (const QDomElement& e : applicablePropertyElements(element))
+        applyPropertyElement(e, context);
     bool ok = false;
     const int weight = element.toElement().attribute(QStringLiteral("weight")).toInt(&ok);
     setWeight(ok ? weight : 0);
@@ -211,8 +196,9 @@ void CState::applyPropertyElement(const QDomElement& e, const QString& context)
     QString value = e.attribute(QStringLiteral("value"));
     const bool required = e.attribute(QStringLiteral("required")).toLower() == QLatin1String("yes");
     if (!value.isEmpty()) {
-        if (value.startsWith(QLatin1String("tr(")))
-            value = translateDefinitionText(context, value.mid(3, value.size() - 4));
+        QString inner;
+        if (unwrapTranslation(value, &inner))
+            value = translateDefinitionText(context, inner);
         if (!setProperty(key.toLatin1().constData(), QVariant(value)))
             SFSM_TRACE("state", QStringLiteral("  ! Warning ! Adding property failed."));
     }

@@ -4,7 +4,7 @@
 #include <QDomNode>
 
 class CFsm;
-class CPropertyMap;
+class ITransitionMaps;
 
 // The edge that leaves a state on one or more of its events. Its parent is the FSM that holds
 // the state; its property maps move data into the next state when it fires.
@@ -23,13 +23,16 @@ public:
 
     QString fromState() const { return m_fromState; }
     QString target() const { return m_target; }
-    const QList<CPropertyMap*>& propertyMaps() const { return m_propertyMaps; }
+    // The maps of this transition, or null when it has none.
+    ITransitionMaps* propertyMaps() const { return m_maps; }
+    int propertyMapCount() const;
     CFsm* fsm() const;
 
 protected:
     QString m_fromState;
     QString m_target;
-    QList<CPropertyMap*> m_propertyMaps;
+    ITransitionMaps* m_maps = nullptr;
+    QString m_mapErrors;
 
 private:
     void loadPropertyMaps(const QDomNode& element);
@@ -43,7 +46,10 @@ public:
     void fire() override;
 };
 
-// Fired when the FSM is entered; stored under the reserved event "__start".
+// The reserved event under which an FSM keeps its entry transition.
+inline const QString kStartEvent = QStringLiteral("__start");
+
+// Fired when the FSM is entered; stored under the reserved event kStartEvent.
 class CEntryTransition : public CTransition {
     Q_OBJECT
 public:

@@ -1,4 +1,4 @@
-#include "plugin/registertypes.h"
+#include "net/registertypes.h"
 #include "engine/statefactory.h"
 
 void registerNetTypes(CStateFactory* factory)

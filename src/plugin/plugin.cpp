@@ -1,16 +1,15 @@
 #include "plugin/plugin.h"
 #include "engine/fsm.h"
-#include "plugin/registertypes.h"
-
-void registerEngineTypes(CStateFactory* factory)
-{
-    factory->addCreator(QStringLiteral("fsm"), &createFsmOf<CFsm>);
-}
+#include "net/registertypes.h"
+#include "propertymap/registertypes.h"
+#include "system/registertypes.h"
+#include "xml/registertypes.h"
 
 extern "C" CStateFactory* createFactory(CStateFactory* fallback)
 {
     auto* factory = new CStateFactory(QStringLiteral("generic"), fallback);
-    registerEngineTypes(factory);
+    factory->addCreator(QStringLiteral("fsm"), &createFsmOf<CFsm>);
+    // Property maps first: the modules above it may add function families to its table.
     registerPropertyMapTypes(factory);
     registerSystemTypes(factory);
     registerCopyTypes(factory);

@@ -1,24 +1,34 @@
 #include "propertymap/functiontable.h"
 #include "propertymap/expression.h"
 
+#include <QList>
 #include <QStringList>
 
 namespace {
 
-const CFunctionTable& table()
+// Parses run on the event-loop thread only, and families are added while the plug-in is being
+// set up, so the table needs no lock.
+CFunctionTable& table()
 {
-    // Built once, before any parse can run concurrently with it (C++ static initialisation).
-    static const CFunctionTable t = [] {
+    static CFunctionTable t = [] {
         CFunctionTable built;
         addScalarFunctions(built);
         addListFunctions(built);
-        addXmlFunctions(built);
         return built;
     }();
     return t;
 }
 
 } // namespace
+
+void addFunctionFamily(void (*add)(CFunctionTable& table))
+{
+    static QList<void (*)(CFunctionTable&)> added;
+    if (added.contains(add))
+        return;
+    added.append(add);
+    add(table());
+}
 
 CFuncExpression* createFunctionExpression(const QString& name, const QList<CExpression*>& parameters,
                                           CPropertyMap* owner)

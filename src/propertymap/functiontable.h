@@ -21,7 +21,11 @@ CFuncExpression* makeFunction(CPropertyMap* owner, const QList<CExpression*>& pa
 
 void addScalarFunctions(CFunctionTable& table); // scalar and string functions
 void addListFunctions(CFunctionTable& table);   // list, object and property functions
-void addXmlFunctions(CFunctionTable& table);    // XML functions
+
+// Modules above this one bring function families of their own (the XML functions); each adds
+// its family once, when the plug-in registers the module, before any expression is parsed.
+// Adding the same family again changes nothing.
+void addFunctionFamily(void (*add)(CFunctionTable& table));
 
 // The node of the named function (exact, case-sensitive name), or null for an unknown name.
 // A broken parameter-count rule is recorded in the node's errors; the node is returned.

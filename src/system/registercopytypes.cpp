@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/statefactory.h"
-#include "plugin/registertypes.h"
+#include "system/registertypes.h"
 #include "system/copystates.h"
 #include "system/countfilesstate.h"
 #include "system/removefilesstate.h"

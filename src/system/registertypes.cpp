@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "plugin/registertypes.h"
+#include "system/registertypes.h"
 #include "engine/statefactory.h"
 #include "system/createdirstate.h"
 #include "system/filereadstates.h"

@@ -2,7 +2,7 @@
 #include "system/standardpaths.h"
 #include "platform/folders.h"
 #include "platform/osinfo.h"
-#include "system/osversion.h"
+#include "platform/osversion.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 #include "xml/parsexmlstate.h"
 
 #include "engine/variantconv.h"
-#include "xml/xmldepth.h"
+#include "engine/xmldepth.h"
 #include "xml/xpathnode.h"
 
 #include <QDomDocument>

@@ -3,7 +3,7 @@
 
 #include "engine/definitionreader.h"
 #include "engine/transition.h"
-#include "xml/xmldepth.h"
+#include "engine/xmldepth.h"
 
 #include <QDomDocument>
 #include <QtTest>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "xml/domnode.h"
+#include "engine/domnode.h"
 
 #include <QDomDocument>
 #include <QTest>

@@ -3,7 +3,7 @@
 #include "engine/simplecodec.h"
 #include "engine/trace.h"
 #include "teststates.h"
-#include "xml/xmldepth.h"
+#include "engine/xmldepth.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

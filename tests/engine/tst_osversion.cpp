@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/platform.h"
-#include "system/osversion.h"
+#include "platform/osversion.h"
 
 #include <QTemporaryDir>
 #include <QTest>

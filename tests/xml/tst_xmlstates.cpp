@@ -2,7 +2,7 @@
 // The "parseXml" and "xmlFindNodes" states, created by the "generic" factory and run by an FSM.
 #include "engine/trace.h"
 #include "xml/parsexmlstate.h"
-#include "xml/xmldepth.h"
+#include "engine/xmldepth.h"
 #include "xml/xmlfindnodesstate.h"
 #include "xml/xpathnode.h"
 #include "xmlflow.h"

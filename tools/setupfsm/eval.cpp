@@ -3,6 +3,7 @@
 // a real transition between two states of a small FSM, so what it prints is what a property
 // map of a definition file would store, and --trace shows the very trace lines of that map.
 #include "eval.h"
+#include "host.h"
 #include "variantjson.h"
 
 #include "engine/fsm.h"
@@ -11,6 +12,7 @@
 #include "engine/variantconv.h"
 #include "propertymap/functiontable.h"
 #include "propertymap/propertymap.h"
+#include "propertymap/transitionmaps.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -268,6 +270,12 @@ int runEval(const QStringList& arguments)
         std::fputs(kUsage, stdout);
         return ExitOk;
     }
+    // The expression language and its function families arrive with the plug-in's modules.
+    QString loadError;
+    if (!Host::instance().load(&loadError)) {
+        print(stderr, loadError + QLatin1Char('\n'));
+        return ExitErrors;
+    }
     if (o.functions) {
         print(stdout, functionNames().join(QLatin1Char('\n')) + QLatin1Char('\n'));
         return ExitOk;
@@ -295,7 +303,7 @@ int runEval(const QStringList& arguments)
         printErrors(transition->propertyMapErrors());
         return ExitErrors;
     }
-    CPropertyMap* map = transition->propertyMaps().constFirst();
+    CPropertyMap* map = static_cast<CTransitionMaps*>(transition->propertyMaps())->maps().constFirst();
     warnAboutMissingInputs(*map, o);
 
     if (o.trace) {

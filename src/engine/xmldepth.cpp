@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "xml/xmldepth.h"
+#include "engine/xmldepth.h"
 
 #include <QXmlStreamReader>
 

@@ -1,4 +1,4 @@
-#include "system/osversion.h"
+#include "platform/osversion.h"
 #include "platform/osinfo.h"
 
 namespace OsVersion {

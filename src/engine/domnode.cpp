@@ -1,4 +1,4 @@
-#include "xml/domnode.h"
+#include "engine/domnode.h"
 
 #include <QMap>
 #include <QRegularExpression>
