@@ -72,6 +72,15 @@ void CFsm::reset()
     CState::reset();
 }
 
+void CFsm::stopOnFatalError(const QString& message)
+{
+    SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! ") + message);
+    CFsm* top = this;
+    while (CFsm* up = top->parentFsm())
+        top = up;
+    emit top->stalled(this, message);
+}
+
 CFsm* CFsm::parentFsm() const
 {
     return qobject_cast<CFsm*>(parent());
@@ -116,7 +125,7 @@ void CFsm::enter()
 {
     CTransition* start = transition(kStartEvent);
     if (!start) {
-        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Start transition doesn't exist."));
+        stopOnFatalError(QStringLiteral("Start transition doesn't exist."));
         return;
     }
     start->fire();
@@ -128,7 +137,7 @@ void CFsm::startInState(const QString& path)
     const qsizetype colon = path.indexOf(QLatin1Char(':'));
     CState* s = firstOfPath(path, colon);
     if (!s) {
-        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Start state doesn't exist."));
+        stopOnFatalError(QStringLiteral("Start state doesn't exist."));
         return;
     }
     SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": start in state ")
@@ -145,7 +154,7 @@ void CFsm::changeState(const QString& path)
         disconnectState(m_current);
     CState* s = firstOfPath(path, colon);
     if (!s) {
-        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! to-state doesn't exist."));
+        stopOnFatalError(QStringLiteral("to-state doesn't exist."));
         return;
     }
     SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": change state from ")
@@ -173,7 +182,7 @@ void CFsm::enterState(CState* s, const QString& rest)
     if (CFsm* sub = qobject_cast<CFsm*>(s))
         sub->startInState(rest);
     else
-        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! State must be an FSM but isn't one."));
+        stopOnFatalError(QStringLiteral("State must be an FSM but isn't one."));
 }
 
 void CFsm::disconnectState(CState* s)
@@ -189,7 +198,7 @@ void CFsm::slot_stateFinished(CState* s, CTransition* t)
         return;
     }
     if (!t) {
-        SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Transition is not effective."));
+        stopOnFatalError(QStringLiteral("Transition is not effective."));
         return;
     }
     disconnectState(s);

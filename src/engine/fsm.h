@@ -57,6 +57,10 @@ public:
     virtual void cleanPageStack();
     virtual QStringList navigation() const;
     virtual bool checkRequiredProperties();
+    // Follows every colon path of this FSM's transitions and of the FSMs nested in it: each name
+    // must exist and each but the last must be an FSM. The loader checks only the first name, so
+    // a broken path would otherwise surface as a fatal error in the middle of a run.
+    virtual bool checkStatePaths();
     virtual void emitStarted(CFsm* fsm, CState* state);
     virtual void emitStateChanged(CFsm* fsm, CState* from, CState* to);
     virtual void enterState(CState* state, const QString& rest);
@@ -84,6 +88,14 @@ public:
     // scrambled; a missing ".xml" file falls back to the scrambled name). Used by hosts too.
     static bool readDefinition(const QString& path, QString& text, QString& resolvedPath, QString& error);
 
+    // Builds a host's top FSM from a definition file by the loader's rules and with its
+    // messages, as nested files are built: the path is taken as given, the FSM is named after
+    // the file and uses the application properties while it builds. Null, with the error text,
+    // when the file cannot be read or parsed or the factory makes no FSM of it; a built FSM may
+    // still carry build errors in errors().
+    static CFsm* loadTopFsm(CStateFactory* factory, const QString& path, CPropertyObject* applicationProperties,
+                            QString* errorText);
+
 public slots:
     void leaveState() override;
     void slot_stateFinished(CState* state, CTransition* transition);
@@ -94,15 +106,19 @@ public slots:
 signals:
     void started(CFsm* fsm, CState* state);
     void stateChanged(CFsm* fsm, CState* from, CState* to);
+    // The run can no longer go on: a fatal error stopped it in this FSM or one nested in it.
+    // Emitted by the outermost FSM, after the fatal trace line, whatever the trace filters.
+    void stalled(CFsm* fsm, const QString& message);
 
 protected:
     int m_totalWeight = 1;
 
+protected:
+    // Traces the fatal line and tells the outermost FSM's listeners that the run stopped here.
+    void stopOnFatalError(const QString& message);
+
 private:
     bool readDefinitionFile(const QString& fileName, QString& text, QString& path);
-    bool loadDefinition(const QString& fileName, CDefinition& definition);
-    void reportParseError(const QString& path, const QString& message, qint64 line, qint64 column);
-    void reportNoRoot();
     void disconnectState(CState* state);
     CState* firstOfPath(const QString& path, qsizetype colon) const;
     QString definitionDirectory() const;

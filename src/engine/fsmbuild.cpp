@@ -49,6 +49,75 @@ QString firstSection(const QString& path)
 
 } // namespace
 
+namespace {
+
+void reportParseError(QString& errors, const QString& path, const QString& message, qint64 line, qint64 column)
+{
+    const QString text = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(message, path);
+    SFSM_TRACE("fsm", text);
+    errors += text + QLatin1Char('\n');
+}
+
+void reportNoRoot(QString& errors)
+{
+    SFSM_TRACE("fsm", QStringLiteral("XML root node is non existent."));
+    errors += QStringLiteral("XML root node is non existent.\n");
+}
+
+bool readDefinitionAt(const QString& requested, QString& text, QString& path, QString& errors)
+{
+    QString why;
+    if (CFsm::readDefinition(requested, text, path, why))
+        return true;
+    if (why == QLatin1String("open")) {
+        SFSM_TRACE("fsm", QStringLiteral("Could not open file ") + path);
+        errors += QStringLiteral("File %1 could not be opened.\n").arg(path);
+    } else {
+        // A damaged scrambled file reads as a parse failure of its text.
+        reportParseError(errors, path, why, 0, 0);
+    }
+    return false;
+}
+
+bool loadDefinitionAt(const QString& requested, CDefinition& definition, QString& path, QString& errors)
+{
+    QString text;
+    if (!readDefinitionAt(requested, text, path, errors))
+        return false;
+    switch (definition.read(text)) {
+    case CDefinition::Ok:
+        return true;
+    case CDefinition::ParseError:
+        reportParseError(errors, path, definition.errorString, definition.errorLine, definition.errorColumn);
+        return false;
+    case CDefinition::NoRoot:
+        reportNoRoot(errors);
+        return false;
+    }
+    return false;
+}
+
+// Creates the FSM of a definition that was read, through the factory tree; null when the
+// factory makes something else of it.
+CFsm* createDefinedFsm(const CDefinition& definition, CStateFactory* factory, CFsm* parent, const QString& name)
+{
+    const QDomElement root = definition.root;
+    QString type = root.attribute(QStringLiteral("type"));
+    if (type.isEmpty())
+        type = QStringLiteral("fsm");
+    CState* created = nullptr;
+    if (factory) {
+        CDefinitionScope scope(&definition);
+        created = factory->createState(type, root, parent, name);
+    }
+    CFsm* fsm = qobject_cast<CFsm*>(created);
+    if (!fsm)
+        delete created;
+    return fsm;
+}
+
+} // namespace
+
 CDefinitionScope::CDefinitionScope(const CDefinition* definition)
     : m_previous(t_pending)
 {
@@ -279,25 +348,16 @@ QString CFsm::transitionErrorText(int code) const
 CFsm* CFsm::createSubFsm(const QString& name, CStateFactory* factory, const QString& fileName)
 {
     CDefinition definition;
-    if (!loadDefinition(fileName, definition))
+    QString path;
+    if (!loadDefinitionAt(definitionDirectory() + fileName, definition, path, errors()))
         return nullptr;
-    const QDomElement root = definition.root;
-    QString type = root.attribute(QStringLiteral("type"));
-    if (type.isEmpty())
-        type = QStringLiteral("fsm");
-    CState* created = nullptr;
-    if (factory) {
-        CDefinitionScope scope(&definition);
-        created = factory->createState(type, root, this, name);
-    }
-    CFsm* sub = qobject_cast<CFsm*>(created);
+    CFsm* sub = createDefinedFsm(definition, factory, this, name);
     if (!sub) {
-        delete created;
         errors() += QStringLiteral("Couldn't create FSM '%1'.\n").arg(fileName);
         return nullptr;
     }
     sub->setFileName(fileName);
-    sub->configure(root, sub->translationContext());
+    sub->configure(definition.root, sub->translationContext());
     return sub;
 }
 
@@ -369,33 +429,33 @@ bool CFsm::readDefinition(const QString& requested, QString& text, QString& reso
     return true;
 }
 
+
 bool CFsm::readDefinitionFile(const QString& fileName, QString& text, QString& path)
 {
-    const QString requested = definitionDirectory() + fileName;
-    QString why;
-    if (readDefinition(requested, text, path, why))
-        return true;
-    if (why == QLatin1String("open")) {
-        SFSM_TRACE("fsm", QStringLiteral("Could not open file ") + path);
-        errors() += QStringLiteral("File %1 could not be opened.\n").arg(path);
-    } else {
-        // A damaged scrambled file reads as a parse failure of its text.
-        reportParseError(path, why, 0, 0);
+    return readDefinitionAt(definitionDirectory() + fileName, text, path, errors());
+}
+
+CFsm* CFsm::loadTopFsm(CStateFactory* factory, const QString& path, CPropertyObject* applicationProperties,
+                       QString* errorText)
+{
+    CDefinition definition;
+    QString resolved;
+    QString errors;
+    if (!loadDefinitionAt(path, definition, resolved, errors)) {
+        *errorText = errors;
+        return nullptr;
     }
-    return false;
-}
-
-void CFsm::reportParseError(const QString& path, const QString& message, qint64 line, qint64 column)
-{
-    const QString text = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(message, path);
-    SFSM_TRACE("fsm", text);
-    errors() += text + QLatin1Char('\n');
-}
-
-void CFsm::reportNoRoot()
-{
-    SFSM_TRACE("fsm", QStringLiteral("XML root node is non existent."));
-    errors() += QStringLiteral("XML root node is non existent.\n");
+    CFsm* fsm = nullptr;
+    {
+        CFsmBuildScope scope(applicationProperties);
+        fsm = createDefinedFsm(definition, factory, nullptr, QFileInfo(resolved).completeBaseName());
+    }
+    if (!fsm) {
+        *errorText = QStringLiteral("Couldn't create FSM '%1'.\n").arg(path);
+        return nullptr;
+    }
+    fsm->setApplicationProperties(applicationProperties);
+    return fsm;
 }
 
 bool CFsm::loadFile(const QString& fileName, QDomElement& root)
@@ -407,7 +467,7 @@ bool CFsm::loadFile(const QString& fileName, QDomElement& root)
     qint64 deepLine = 0;
     qint64 deepColumn = 0;
     if (xmlNestsTooDeep(text, tooDeep, deepLine, deepColumn)) {
-        reportParseError(path, tooDeep, deepLine, deepColumn);
+        reportParseError(errors(), path, tooDeep, deepLine, deepColumn);
         return false;
     }
     QDomDocument doc;
@@ -415,33 +475,15 @@ bool CFsm::loadFile(const QString& fileName, QDomElement& root)
     int errorLine = 0;
     int errorColumn = 0;
     if (!doc.setContent(text, false, &parseError, &errorLine, &errorColumn)) {
-        reportParseError(path, parseError, errorLine, errorColumn);
+        reportParseError(errors(), path, parseError, errorLine, errorColumn);
         return false;
     }
     root = doc.firstChildElement(QStringLiteral("fsm"));
     if (root.isNull()) {
-        reportNoRoot();
+        reportNoRoot(errors());
         return false;
     }
     return true;
-}
-
-bool CFsm::loadDefinition(const QString& fileName, CDefinition& definition)
-{
-    QString text, path;
-    if (!readDefinitionFile(fileName, text, path))
-        return false;
-    switch (definition.read(text)) {
-    case CDefinition::Ok:
-        return true;
-    case CDefinition::ParseError:
-        reportParseError(path, definition.errorString, definition.errorLine, definition.errorColumn);
-        return false;
-    case CDefinition::NoRoot:
-        reportNoRoot();
-        return false;
-    }
-    return false;
 }
 
 bool CFsm::checkTransitions()
@@ -455,6 +497,63 @@ bool CFsm::checkTransitions()
             const QString message = QStringLiteral("State %1 has no transition attached to event %2.").arg(s->objectName(), event);
             SFSM_TRACE("fsm", QStringLiteral("! ") + message);
             errors() += message + QLatin1Char('\n');
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+namespace {
+
+// What a run meets when it follows a colon path from an FSM: empty when every name exists and
+// every name but the last is an FSM, otherwise the fault and the fatal error it stops with.
+QString statePathProblem(const CFsm* fsm, const QString& path)
+{
+    const QStringList names = path.split(QLatin1Char(':'));
+    const CFsm* at = fsm;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const CState* s = at->state(names.at(i));
+        if (!s) {
+            const char* fatal = i == 0 ? "to-state doesn't exist." : "Start state doesn't exist.";
+            return QStringLiteral("%1 is no state of FSM %2; a run would stop with \"%3\"")
+                .arg(names.at(i), at->objectName(), QLatin1String(fatal));
+        }
+        if (i + 1 == names.size())
+            break;
+        at = qobject_cast<const CFsm*>(s);
+        if (!at)
+            return QStringLiteral("%1 is not an FSM; a run would stop with \"State must be an FSM but isn't one.\"")
+                .arg(names.at(i));
+    }
+    return QString();
+}
+
+} // namespace
+
+bool CFsm::checkStatePaths()
+{
+    bool ok = true;
+    for (const CTransitionRecord& r : transitionTable()) {
+        if (r.kind == QLatin1String("exit") || !r.target.contains(QLatin1Char(':')))
+            continue;
+        const QString problem = statePathProblem(this, r.target);
+        if (problem.isEmpty())
+            continue;
+        const QString where = r.kind == QLatin1String("start")
+                                  ? QStringLiteral("the start path %1").arg(r.target)
+                                  : QStringLiteral("the path %1 from state %2 on event %3").arg(r.target, r.fromState, r.event);
+        const QString message = QStringLiteral("FSM %1: %2: %3").arg(objectName(), where, problem);
+        SFSM_TRACE("fsm", QStringLiteral("! ") + message);
+        errors() += message + QLatin1Char('\n');
+        ok = false;
+    }
+    for (CState* s : std::as_const(m_states)) {
+        auto* sub = qobject_cast<CFsm*>(s);
+        if (!sub)
+            continue;
+        const qsizetype before = sub->errors().size();
+        if (!sub->checkStatePaths()) {
+            errors() += sub->errors().mid(before);
             ok = false;
         }
     }

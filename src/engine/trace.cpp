@@ -88,24 +88,27 @@ QByteArray timestampPrefix()
 }
 
 // The pending output of the message under construction; only touched with the trace lock held.
-QByteArray g_pending;
+// It keeps the whole text: standard error receives Latin-1 bytes, but a host's sink may show
+// names and paths that Latin-1 cannot hold.
+QString g_pending;
 
 void flushLocked()
 {
     if (g_pending.isEmpty())
         return;
     if (g_stderr) {
-        std::fwrite(g_pending.constData(), 1, size_t(g_pending.size()), stderr);
+        const QByteArray bytes = g_pending.toLatin1();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
         std::fflush(stderr);
     }
     if (g_sink)
-        g_sink(QString::fromLatin1(g_pending));
+        g_sink(g_pending);
     g_pending.clear();
 }
 
 bool atLineStart()
 {
-    return g_pending.isEmpty() || g_pending.endsWith('\n');
+    return g_pending.isEmpty() || g_pending.endsWith(QLatin1Char('\n'));
 }
 
 bool timestampsOn()
@@ -113,6 +116,30 @@ bool timestampsOn()
     QReadLocker locker(&g_settingsLock);
     return g_settings.timestamps;
 }
+
+void writeText(const QString& text)
+{
+    const bool stamps = timestampsOn();
+    const qsizetype firstFeed = text.indexOf(QLatin1Char('\n'));
+    if (firstFeed >= 0 && firstFeed != text.size() - 1) {
+        const QStringList pieces = text.split(QLatin1Char('\n'));
+        for (const QString& piece : pieces) {
+            if (piece.isEmpty())
+                continue;
+            if (stamps && atLineStart())
+                g_pending += QLatin1String(timestampPrefix());
+            g_pending += QString(23, QLatin1Char(' '));
+            g_pending += piece;
+            g_pending += QLatin1Char('\n');
+        }
+        return;
+    }
+    // The stamp precedes a line once: text that follows a tag continues that line.
+    if (stamps && atLineStart())
+        g_pending += QLatin1String(timestampPrefix());
+    g_pending += text;
+}
+
 
 } // namespace
 
@@ -167,25 +194,7 @@ bool header(const char* category)
 
 void write(const QByteArray& text)
 {
-    const bool stamps = timestampsOn();
-    const int firstFeed = text.indexOf('\n');
-    if (firstFeed >= 0 && firstFeed != text.size() - 1) {
-        const QList<QByteArray> pieces = text.split('\n');
-        for (const QByteArray& piece : pieces) {
-            if (piece.isEmpty())
-                continue;
-            if (stamps && atLineStart())
-                g_pending += timestampPrefix();
-            g_pending += QByteArray(23, ' ');
-            g_pending += piece;
-            g_pending += '\n';
-        }
-        return;
-    }
-    // The stamp precedes a line once: text that follows a tag continues that line.
-    if (stamps && atLineStart())
-        g_pending += timestampPrefix();
-    g_pending += text;
+    writeText(QString::fromLatin1(text));
 }
 
 void line(const char* category, const QString& message)
@@ -194,11 +203,9 @@ void line(const char* category, const QString& message)
         return;
     // Every message is ended with a line feed, so one that already ends with one takes the
     // multi-line form.
-    QByteArray text = message.toLatin1();
-    text += '\n';
     lock();
     header(category);
-    write(text);
+    writeText(message + QLatin1Char('\n'));
     unlock();
 }
 

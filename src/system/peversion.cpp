@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "system/peversion.h"
 
+#include "platform/platform.h"
+
 #include <QFile>
 #include <QList>
 #include <QtEndian>
@@ -246,6 +248,10 @@ bool read(QIODevice* device, PeFileVersion* version)
 bool read(const QString& path, PeFileVersion* version)
 {
     *version = PeFileVersion();
+    // Only a regular file holds a version; opening a pipe would wait for a writer on the
+    // event-loop thread, and a device may never end.
+    if (Platform::fileKind(path) != Platform::FileKind::Regular)
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;

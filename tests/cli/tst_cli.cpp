@@ -242,25 +242,77 @@ private slots:
         QVERIFY(p.readAllStandardError().contains("/dev/zero could not be opened."));
     }
 
-    void stallAfterFatalError()
+    // Every way a run can end, with and without trace filters: the host learns of a stop from
+    // the engine, never from trace text, so hiding the fatal lines must not make a run hang.
+    // `check` walks colon paths in full and reports what the run meets.
+    void runOutcomes_data()
     {
-        // "b" leaves with an event no transition takes: the FSM stops with a fatal line.
-        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--answer"), QStringLiteral("b=nothing"),
-                                 m_dir.filePath(QStringLiteral("pages.xml"))});
-        QCOMPARE(r.status, 3);
-        QVERIFY(r.err.contains("  ! Fatal Error ! Transition is not effective."));
-    }
-
-    void timeout()
-    {
-        // Without answers "b" keeps choosing "finish"... unless its answer property loops.
-        QTemporaryDir dir;
+        QTest::addColumn<QByteArray>("flow");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("runStatus");
+        QTest::addColumn<QString>("runMessage");
+        QTest::addColumn<int>("checkStatus");
+        QTest::addColumn<QString>("checkMessage");
+        const QByteArray nested = R"(<fsm><states><state name="a" type="page"/><state name="sub" file="sub.xml"/></states>
+            <events><event name="done"/></events>
+            <transitions><transition startstate="a"/><transition fromstate="a" event="next" tostate="%PATH%"/>
+            <transition fromstate="sub" event="out" toexit="done"/></transitions></fsm>)";
+        QByteArray throughPage = nested;
+        throughPage.replace("%PATH%", "a:x");
+        QByteArray missingInner = nested;
+        missingInner.replace("%PATH%", "sub:nowhere");
+        QByteArray inner = nested;
+        inner.replace("%PATH%", "sub:p");
         QByteArray looping = kPages;
         looping.replace(R"(value="finish;again")", R"(value="again;finish")");
-        write(dir.filePath(QStringLiteral("loop.xml")), looping);
-        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--quiet"), QStringLiteral("--trace-include"), QStringLiteral("^$"),
-                                 QStringLiteral("--timeout"), QStringLiteral("0.5"), dir.filePath(QStringLiteral("loop.xml"))});
-        QCOMPARE(r.status, 4);
+        const QByteArray unknownType = R"(<fsm><states><state name="s" type="noSuchType"/></states>
+            <transitions><transition startstate="s"/></transitions></fsm>)";
+        QTest::newRow("exit event") << kPages << QStringList() << 0 << "" << 0 << "";
+        QTest::newRow("exit event inside a path") << inner << QStringList() << 0 << "" << 0 << "";
+        QTest::newRow("build error") << unknownType << QStringList() << 1 << "State s could not be created." << 1
+                                     << "State s could not be created.";
+        QTest::newRow("no transition for the event")
+            << kPages << QStringList {QStringLiteral("--answer"), QStringLiteral("b=nothing")} << 3
+            << "stopped in pages: Transition is not effective." << 0 << "";
+        QTest::newRow("path through a page")
+            << throughPage << QStringList() << 3 << "stopped in f: State must be an FSM but isn't one." << 1
+            << "FSM f: the path a:x from state a on event next: a is not an FSM";
+        QTest::newRow("path to a missing inner state")
+            << missingInner << QStringList() << 3 << "stopped in f:sub: Start state doesn't exist." << 1
+            << "FSM f: the path sub:nowhere from state a on event next: nowhere is no state of FSM sub";
+        QTest::newRow("time-out") << looping << QStringList {QStringLiteral("--timeout"), QStringLiteral("0.5")} << 4
+                                  << "timed out" << 0 << "";
+    }
+
+    void runOutcomes()
+    {
+        QFETCH(QByteArray, flow);
+        QFETCH(QStringList, options);
+        QFETCH(int, runStatus);
+        QFETCH(QString, runMessage);
+        QFETCH(int, checkStatus);
+        QFETCH(QString, checkMessage);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(flow == kPages || flow.contains("again;finish") ? QStringLiteral("pages.xml")
+                                                                                           : QStringLiteral("f.xml"));
+        write(file, flow);
+        write(dir.filePath(QStringLiteral("sub.xml")), R"(<fsm><states><state name="p" type="page"/></states>
+            <events><event name="out"/></events>
+            <transitions><transition startstate="p"/><transition fromstate="p" event="next" toexit="out"/></transitions></fsm>)");
+        const QList<QStringList> filters = {{},
+                                            {QStringLiteral("--trace-exclude"), QStringLiteral("fsm")},
+                                            {QStringLiteral("--quiet"), QStringLiteral("--trace-include"), QStringLiteral("^$")},
+                                            {QStringLiteral("--json"), QStringLiteral("--trace-exclude"), QStringLiteral(".")}};
+        for (const QStringList& filter : filters) {
+            const Result r = runCli(QStringList {QStringLiteral("run"), QStringLiteral("--timeout"), QStringLiteral("20")} + options
+                                    + filter + QStringList {file});
+            QVERIFY2(r.status == runStatus, qPrintable(filter.join(QLatin1Char(' ')) + QStringLiteral(": status ")
+                                                       + QString::number(r.status) + QLatin1Char('\n') + QString::fromUtf8(r.err)));
+            QVERIFY2(r.err.contains(runMessage.toUtf8()), r.err.constData());
+        }
+        const Result c = runCli({QStringLiteral("check"), file});
+        QCOMPARE(c.status, checkStatus);
+        QVERIFY2(c.err.contains(checkMessage.toUtf8()), c.err.constData());
     }
 
     void usage_data()

@@ -114,6 +114,9 @@ void tst_State::configure_data()
                                              << QStringList() << QStringList() << 0;
     QTest::newRow("translation form, no application") << QStringLiteral("<state><property key='t' value='tr(Hello)'/></state>")
                                                       << QStringList {QStringLiteral("t=Hello")} << QStringList() << 0;
+    // Objects kept such a value whole while states cut its last character as the closing parenthesis.
+    QTest::newRow("translation form never closed") << QStringLiteral("<state><property key='t' value='tr(Hello'/></state>")
+                                                   << QStringList {QStringLiteral("t=tr(Hello")} << QStringList() << 0;
     QTest::newRow("negative weight") << QStringLiteral("<state weight='-5'/>") << QStringList() << QStringList() << 0;
     QTest::newRow("junk weight") << QStringLiteral("<state weight='3x'/>") << QStringList() << QStringList() << 0;
 }

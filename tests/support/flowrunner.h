@@ -15,27 +15,41 @@
 
 namespace FlowTest {
 
+// One property element. Line feeds are written as references: an attribute value would read
+// them back as blanks.
+inline QString propertyElement(const QString& key, const QString& value)
+{
+    QString escaped = value.toHtmlEscaped();
+    escaped.replace(QLatin1Char('\n'), QLatin1String("&#10;"));
+    return QStringLiteral("<property key=\"%1\" value=\"%2\"/>").arg(key.toHtmlEscaped(), escaped);
+}
+
 inline QString propertyElements(const QMap<QString, QString>& properties)
 {
     QString xml;
     for (auto it = properties.cbegin(); it != properties.cend(); ++it)
-        xml += QStringLiteral("<property key=\"%1\" value=\"%2\"/>").arg(it.key().toHtmlEscaped(), it->toHtmlEscaped());
+        xml += propertyElement(it.key(), it.value());
     return xml;
 }
 
-// One state "s" of the type with its properties; each event of the list leaves the FSM through
-// an exit named like the event.
-inline QString singleStateFlow(const QString& type, const QMap<QString, QString>& properties,
-                               const QStringList& events)
+// One state "s" of the type with the given property elements; each event of the list leaves
+// the FSM through an exit named like the event.
+inline QString singleStateFlow(const QString& type, const QString& propertyXml, const QStringList& events)
 {
     QString xml = QStringLiteral("<fsm><states><state name=\"s\" type=\"%1\">").arg(type);
-    xml += propertyElements(properties) + QStringLiteral("</state></states><events>");
+    xml += propertyXml + QStringLiteral("</state></states><events>");
     for (const QString& e : events)
         xml += QStringLiteral("<event name=\"%1\"/>").arg(e);
     xml += QStringLiteral("</events><transitions><transition name=\"go\" startstate=\"s\"/>");
     for (const QString& e : events)
         xml += QStringLiteral("<transition name=\"to_%1\" fromstate=\"s\" event=\"%1\" toexit=\"%1\"/>").arg(e);
     return xml + QStringLiteral("</transitions></fsm>");
+}
+
+inline QString singleStateFlow(const QString& type, const QMap<QString, QString>& properties,
+                               const QStringList& events)
+{
+    return singleStateFlow(type, propertyElements(properties), events);
 }
 
 class Flow {
@@ -56,7 +70,7 @@ public:
     }
 
     CFsm* fsm() const { return m_fsm.get(); }
-    CState* state(const char* name = "s") const { return m_fsm ? m_fsm->state(QLatin1String(name)) : nullptr; }
+    CState* state(const QString& name = QStringLiteral("s")) const { return m_fsm ? m_fsm->state(name) : nullptr; }
     QString errors() const { return m_fsm ? m_fsm->errors() : QStringLiteral("<not built>"); }
 
     // Enters the FSM and waits for it to finish; returns the exit taken, empty on time-out.

@@ -8,12 +8,12 @@
 #include "propertymap/propertymap.h"
 #include "xml/xmlfunction.h"
 #include "xml/xpathnode.h"
-#include "xmlflow.h"
+#include "support/flowrunner.h"
 
 #include <QRegularExpression>
 #include <QtTest>
 
-using XmlTest::Flow;
+using FlowTest::Flow;
 
 namespace {
 

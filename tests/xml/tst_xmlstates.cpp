@@ -5,27 +5,20 @@
 #include "engine/xmldepth.h"
 #include "xml/xmlfindnodesstate.h"
 #include "xml/xpathnode.h"
-#include "xmlflow.h"
+#include "support/flowrunner.h"
 
 #include <QRegularExpression>
 #include <QtTest>
 
-using XmlTest::Flow;
-using XmlTest::singleStateFlow;
+using FlowTest::Flow;
+using FlowTest::propertyElement;
+using FlowTest::singleStateFlow;
 
 namespace {
 
 const QStringList kParseEvents = {QStringLiteral("finished"), QStringLiteral("invalid")};
 const QStringList kFindEvents = {QStringLiteral("multipleFound"), QStringLiteral("singleFound"),
                                  QStringLiteral("noFound")};
-
-QString propertyElement(const QString& key, const QString& value)
-{
-    // Line feeds in attribute values would be read back as blanks.
-    QString escaped = value.toHtmlEscaped();
-    escaped.replace(QLatin1Char('\n'), QLatin1String("&#10;"));
-    return QStringLiteral("<property key=\"%1\" value=\"%2\"/>").arg(key, escaped);
-}
 
 QStringList objectNames(const CPropertyObject* o)
 {

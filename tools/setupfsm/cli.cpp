@@ -24,7 +24,7 @@ const char* kUsage =
     "\n"
     "Commands:\n"
     "  run [options] FILE      build the flow of a definition file and run it to its exit event\n"
-    "  check [options] FILE    build the flow and report build errors and missing required properties\n"
+    "  check [options] FILE    report build errors, broken state paths and missing required properties\n"
     "  graph [options] FILE    print the flow as a Graphviz DOT graph\n"
     "  eval [--from K=V] [--fsm K=V] [--app K=V] EXPR\n"
     "                          evaluate one property-map expression and print TYPE VALUE\n"
@@ -63,6 +63,13 @@ constexpr OptionInfo kOptions[] = {
 
 } // namespace
 
+void showTrace(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stderr);
+    std::fflush(stderr);
+}
+
 void error(const QString& text)
 {
     std::fprintf(stderr, "setupfsm: %s\n", qPrintable(text));
@@ -91,6 +98,8 @@ int main(int argc, char** argv)
         qputenv("QT_LOGGING_RULES", "default.debug=false");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("setupfsm"));
+    Trace::setStderrEnabled(false);
+    Trace::setSink(&showTrace);
 
     QStringList arguments = app.arguments().mid(1);
     if (arguments.isEmpty()) {

@@ -21,6 +21,10 @@ int encodeCommand(const QStringList& arguments);
 int decodeCommand(const QStringList& arguments);
 int typesCommand(const QStringList& arguments);
 
+// Writes trace output to standard error in UTF-8: the library's own writer gives Latin-1 bytes,
+// and trace text may hold paths and names that Latin-1 cannot.
+void showTrace(const QString& text);
+
 // Prints "setupfsm: text" on standard error.
 void error(const QString& text);
 // Prints a usage error and returns ExitUsage.

@@ -3,6 +3,7 @@
 // a real transition between two states of a small FSM, so what it prints is what a property
 // map of a definition file would store, and --trace shows the very trace lines of that map.
 #include "eval.h"
+#include "cli.h"
 #include "host.h"
 #include "variantjson.h"
 
@@ -286,7 +287,7 @@ int runEval(const QStringList& arguments)
 
     // Building the stand-in FSM traces its own complaints (it has no start transition); only
     // the map's lines are of interest, and only when asked for.
-    Trace::setStderrEnabled(false);
+    Trace::setSink(nullptr);
     CFsm fsm(nullptr, "eval", nullptr, QDomNode());
     auto* from = new CEvalState(&fsm, kFromState);
     auto* to = new CEvalState(&fsm, kToState);
@@ -309,7 +310,7 @@ int runEval(const QStringList& arguments)
     if (o.trace) {
         Trace::setIncludeFilter(QStringLiteral(".*"));
         Trace::setExcludeFilter(QString());
-        Trace::setStderrEnabled(true);
+        Trace::setSink(&Cli::showTrace);
     }
     transition->applyPropertyMaps();
     std::fflush(stderr);

@@ -1,7 +1,6 @@
 #include "host.h"
 #include "pagestate.h"
 
-#include "engine/definitionreader.h"
 #include "engine/fsm.h"
 #include "engine/statefactory.h"
 
@@ -71,54 +70,17 @@ bool Host::load(QString* error)
 
 CFsm* Host::build(const BuildOptions& options, QString* error)
 {
-    QString text, resolved, why;
-    if (!CFsm::readDefinition(options.file, text, resolved, why)) {
-        *error = why == QLatin1String("open") ? QStringLiteral("File %1 could not be opened.").arg(resolved)
-                                               : QStringLiteral("%1: %2").arg(resolved, why);
-        return nullptr;
-    }
-    CDefinition definition;
-    switch (definition.read(text)) {
-    case CDefinition::Ok:
-        break;
-    case CDefinition::ParseError:
-        *error = QStringLiteral("Error parsing %4 on line %1, column %2: %3")
-                     .arg(definition.errorLine)
-                     .arg(definition.errorColumn)
-                     .arg(definition.errorString, resolved);
-        return nullptr;
-    case CDefinition::NoRoot:
-        *error = QStringLiteral("XML root node is non existent.");
-        return nullptr;
-    }
-    const QDomElement root = definition.root;
-
     m_appProperties = std::make_unique<CPropertyObject>(nullptr, "application");
-    const QString appPath = options.appPath.isEmpty() ? QFileInfo(resolved).absolutePath() : options.appPath;
+    const QString appPath = options.appPath.isEmpty() ? QFileInfo(options.file).absolutePath() : options.appPath;
     m_appProperties->setProperty("applicationPath", appPath);
     m_appProperties->setProperty("xmlPath", options.xmlPath);
     for (const auto& [key, value] : options.settings)
         m_appProperties->setProperty(key.toLatin1().constData(), value);
 
-    QString type = root.attribute(QStringLiteral("type"));
-    if (type.isEmpty())
-        type = QStringLiteral("fsm");
-    const QString name = QFileInfo(resolved).completeBaseName();
-
-    CFsm* fsm = nullptr;
-    {
-        CFsmBuildScope scope(m_appProperties.get());
-        CDefinitionScope definitionScope(&definition);
-        CState* created = m_generic->createState(type, root, nullptr, name);
-        fsm = qobject_cast<CFsm*>(created);
-        if (!fsm) {
-            delete created;
-            *error = QStringLiteral("Couldn't create FSM '%1'.").arg(options.file);
-            return nullptr;
-        }
-    }
+    CFsm* fsm = CFsm::loadTopFsm(m_generic, options.file, m_appProperties.get(), error);
+    if (!fsm)
+        return nullptr;
     fsm->setApplication(QCoreApplication::instance());
-    fsm->setApplicationProperties(m_appProperties.get());
     for (const auto& [key, value] : options.properties)
         fsm->setProperty(key.toLatin1().constData(), value);
     return fsm;

@@ -55,8 +55,7 @@ public:
     void trace(const QString& text)
     {
         clearBar();
-        std::fputs(qPrintable(text), stderr);
-        std::fflush(stderr);
+        Cli::showTrace(text);
         drawBar();
     }
 
@@ -118,17 +117,28 @@ bool buildFlow(const CommandOptions& options, std::unique_ptr<CFsm>& fsm)
     return true;
 }
 
-// Runs the required-property check; its failures are warnings unless strict.
-bool requiredPropertiesPass(CFsm* fsm, bool strict)
+// Prints what a check found, as errors when strict and as warnings otherwise; false when it
+// found something and that is an error.
+bool reportFindings(CFsm* fsm, bool (CFsm::*check)(), bool strict)
 {
-    const int before = int(fsm->errors().size());
-    if (fsm->checkRequiredProperties())
+    const qsizetype before = fsm->errors().size();
+    if ((fsm->*check)())
         return true;
     const QString found = fsm->errors().mid(before);
     const QString label = strict ? QStringLiteral("error: ") : QStringLiteral("warning: ");
     for (const QString& line : found.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         std::fputs(qPrintable(label + line + QLatin1Char('\n')), stderr);
     return !strict;
+}
+
+bool statePathsPass(CFsm* fsm, bool strict)
+{
+    return reportFindings(fsm, &CFsm::checkStatePaths, strict);
+}
+
+bool requiredPropertiesPass(CFsm* fsm, bool strict)
+{
+    return reportFindings(fsm, &CFsm::checkRequiredProperties, strict);
 }
 
 } // namespace
@@ -143,7 +153,7 @@ int Cli::checkCommand(const QStringList& arguments)
     std::unique_ptr<CFsm> fsm;
     if (!buildFlow(options, fsm))
         return ExitBuildErrors;
-    const bool clean = requiredPropertiesPass(fsm.get(), true);
+    const bool clean = statePathsPass(fsm.get(), true) & requiredPropertiesPass(fsm.get(), true);
     if (clean && !options.quiet)
         std::printf("%s: OK\n", qPrintable(options.build.file));
     return clean ? ExitOk : ExitBuildErrors;
@@ -165,43 +175,24 @@ int Cli::runCommand(const QStringList& arguments)
         host.addAnswer(name, event);
 
     Console console(host.humanOutput);
-    bool fatalSeen = false;
-    QTimer stallTimer;
-    stallTimer.setSingleShot(true);
-    stallTimer.setInterval(300);
-    // Fatal lines stop a run without any further signal; the sink is where we learn of them.
-    Trace::setStderrEnabled(false);
-    Trace::setSink([&](const QString& text) {
-        console.trace(text);
-        if (text.contains(QLatin1String("  ! Fatal Error ! "))) {
-            fatalSeen = true;
-            QMetaObject::invokeMethod(&stallTimer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
-        }
-    });
+    // Trace lines are shown above the progress bar.
+    Trace::setSink([&](const QString& text) { console.trace(text); });
     struct SinkReset {
-        ~SinkReset()
-        {
-            Trace::setSink(nullptr);
-            Trace::setStderrEnabled(true);
-        }
+        ~SinkReset() { Trace::setSink(&Cli::showTrace); }
     } sinkReset;
 
     std::unique_ptr<CFsm> fsm;
     if (!buildFlow(options, fsm))
         return ExitBuildErrors;
-    if (!requiredPropertiesPass(fsm.get(), options.strict))
+    // A broken path may lie on a branch this run never takes: a warning, as for properties.
+    if (!(statePathsPass(fsm.get(), options.strict) & requiredPropertiesPass(fsm.get(), options.strict)))
         return ExitBuildErrors;
 
     CFsm* root = fsm.get();
     int status = -1;
     int lastProgress = -1;
-    auto activity = [&] {
-        if (fatalSeen)
-            stallTimer.start();
-    };
 
     QObject::connect(root, &CFsm::started, [&](CFsm* f, CState* s) {
-        activity();
         if (options.json)
             writeJson({{QStringLiteral("event"), QStringLiteral("started")},
                        {QStringLiteral("fsm"), f->fullName()},
@@ -210,7 +201,6 @@ int Cli::runCommand(const QStringList& arguments)
             console.line(QStringLiteral("* %1: start in %2").arg(f->fullName(), nameOf(s)));
     });
     QObject::connect(root, &CFsm::stateChanged, [&](CFsm* f, CState* from, CState* to) {
-        activity();
         if (options.json)
             writeJson({{QStringLiteral("event"), QStringLiteral("stateChanged")},
                        {QStringLiteral("fsm"), f->fullName()},
@@ -220,7 +210,6 @@ int Cli::runCommand(const QStringList& arguments)
             console.line(QStringLiteral("  %1: %2 -> %3").arg(f->fullName(), nameOf(from), nameOf(to)));
     });
     QObject::connect(root, &CState::progress, [&](int value) {
-        activity();
         if (value == lastProgress)
             return;
         lastProgress = value;
@@ -230,7 +219,6 @@ int Cli::runCommand(const QStringList& arguments)
             console.progress(value);
     });
     QObject::connect(root, &CState::finished, [&](CState* s, CTransition*) {
-        activity();
         if (options.json)
             writeJson({{QStringLiteral("event"), QStringLiteral("finished")},
                        {QStringLiteral("state"), s->fullName()},
@@ -257,9 +245,15 @@ int Cli::runCommand(const QStringList& arguments)
         QCoreApplication::exit(status);
     });
 
-    QObject::connect(&stallTimer, &QTimer::timeout, [&] {
+    QObject::connect(root, &CFsm::stalled, [&](CFsm* f, const QString& message) {
+        if (status >= 0)
+            return;
         console.done();
-        Cli::error(QStringLiteral("the run stalled after a fatal error"));
+        if (options.json)
+            writeJson({{QStringLiteral("event"), QStringLiteral("stalled")},
+                       {QStringLiteral("fsm"), f->fullName()},
+                       {QStringLiteral("message"), message}});
+        Cli::error(QStringLiteral("the run stopped in %1: %2").arg(f->fullName(), message));
         status = Cli::ExitStalled;
         QCoreApplication::exit(status);
     });
