@@ -1,5 +1,6 @@
 #include "plugin/plugin.h"
 #include "engine/fsm.h"
+#include "http/registertypes.h"
 #include "net/registertypes.h"
 #include "propertymap/registertypes.h"
 #include "system/registertypes.h"
@@ -14,6 +15,7 @@ extern "C" CStateFactory* createFactory(CStateFactory* fallback)
     registerSystemTypes(factory);
     registerCopyTypes(factory);
     registerXmlTypes(factory);
+    registerHttpTypes(factory);
     registerNetTypes(factory);
     return factory;
 }
