@@ -23,5 +23,9 @@ double now();
 long peakRssKib();
 // Current resident set size in KiB.
 long currentRssKib();
+// A field of /proc/self/status in KiB ("VmRSS:", "VmHWM:"), -1 when unreadable.
+long statusKib(const char* field);
+// Restarts the peak that "VmHWM:" reports at the current size; false when the system cannot.
+bool restartPeakRss();
 
 } // namespace Bench

@@ -55,6 +55,23 @@ long currentRssKib()
     return fields.size() > 1 ? fields.at(1).toLong() * 4 : 0;
 }
 
+long statusKib(const char* field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+bool restartPeakRss()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
 } // namespace Bench
 
 int main(int argc, char** argv)

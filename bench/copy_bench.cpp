@@ -110,17 +110,6 @@ void compareWithCp(const QString& figure, const QString& src, const QString& wor
     Bench::report(figure, ours.wall / theirs.wall, QStringLiteral("x"));
 }
 
-long statusKib(const char* field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 int rounds()
 {
     return qMax(1, qEnvironmentVariableIntValue("COPY_BENCH_ROUNDS"));
@@ -156,14 +145,12 @@ const Bench::Register bigRatio("copy.big_ratio", [] {
     // The growth of this process while it copies: the peak is restarted just before, so
     // neither the data written above nor earlier figures count.
     std::unique_ptr<CStateFactory> factory(createFactory(nullptr));
-    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-    if (!clearRefs.open(QIODevice::WriteOnly) || clearRefs.write("5") != 1)
+    if (!Bench::restartPeakRss())
         return;
-    clearRefs.close();
-    const long before = statusKib("VmRSS:");
+    const long before = Bench::statusKib("VmRSS:");
     if (timeCopyDir(factory.get(), src, work.filePath(QStringLiteral("ours"))).wall < 0)
         return;
-    const long peak = statusKib("VmHWM:");
+    const long peak = Bench::statusKib("VmHWM:");
     Bench::report(QStringLiteral("copy.big_peak_rss_mib"), double(peak - before) / 1024.0, QStringLiteral("MiB"));
     // For scale: the whole process at its peak, libraries and earlier figures included.
     Bench::report(QStringLiteral("copy.big_peak_rss_mib.process"), double(peak) / 1024.0, QStringLiteral("MiB"));

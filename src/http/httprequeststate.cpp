@@ -2,6 +2,7 @@
 #include "http/httprequeststate.h"
 #include "engine/trace.h"
 #include "engine/variantconv.h"
+#include "platform/platform.h"
 #include "http/httprequestinputs.h"
 #include "http/httpresponse.h"
 #include "system/filecontent.h"
@@ -13,6 +14,8 @@
 namespace {
 
 const char kCategory[] = "httpStates";
+constexpr qint64 kReadAhead = 64 * 1024;
+constexpr qint64 kHugePageThreshold = qint64(4) << 20;
 
 QString tooLarge(qint64 maxSize)
 {
@@ -66,6 +69,9 @@ void CHttpRequestState::enter()
         return;
     }
     m_reply = send(in);
+    // Qt reads ahead of the state only this far: the body is held once, in the state, and
+    // Qt's small buffers are reused instead of allocated afresh for every piece.
+    m_reply->setReadBufferSize(kReadAhead);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &CHttpRequestState::slotResponseHeaderReceived);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &CHttpRequestState::slotDataTransferProgress);
     connect(m_reply, &QNetworkReply::readyRead, this, &CHttpRequestState::slotReadyRead);
@@ -119,7 +125,15 @@ void CHttpRequestState::slotResponseHeaderReceived()
     if (announced > m_maxSize)
         abortRequest(tooLarge(m_maxSize));
     else if (announced > m_body.capacity())
-        m_body.reserve(announced); // the body then never moves while it grows
+        reserveBody(announced);
+}
+
+// The body then never moves while it grows, so it needs its size once, not twice.
+void CHttpRequestState::reserveBody(qint64 size)
+{
+    m_body.reserve(size);
+    if (size >= kHugePageThreshold)
+        Platform::preferHugePages(m_body.data(), size);
 }
 
 void CHttpRequestState::slotReadyRead()

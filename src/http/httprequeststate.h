@@ -41,6 +41,7 @@ private:
     void slotSslErrors(const QList<QSslError>& errors);
     // Moves what the reply holds into the body; false (and the request aborted) past maxSize.
     bool takeBody();
+    void reserveBody(qint64 size);
     void abortRequest(const QString& reason);
     void detachRequest();
     void leaveWithNetworkError(int code, const QString& error);

@@ -6,7 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace Platform {
 namespace {
@@ -87,6 +89,13 @@ FileKind fileKind(const QString& path)
     default:
         return FileKind::Other;
     }
+}
+
+void preferHugePages(void* address, qint64 length)
+{
+    const quintptr page = quintptr(sysconf(_SC_PAGESIZE));
+    const quintptr begin = quintptr(address) & ~(page - 1);
+    madvise(reinterpret_cast<void*>(begin), size_t(quintptr(address) + quintptr(length) - begin), MADV_HUGEPAGE);
 }
 
 } // namespace Platform

@@ -27,4 +27,9 @@ void onProfileReload(void (*dropCache)());
 enum class FileKind { Missing, Regular, Directory, Pipe, Device, Other };
 FileKind fileKind(const QString& path);
 
+// Asks the system to back a large buffer with huge pages where it can. The first touch of each
+// small page costs a fault, and in a virtual machine the faults of a buffer of many megabytes
+// cost more than filling it; a hint the system cannot follow changes nothing.
+void preferHugePages(void* address, qint64 length);
+
 } // namespace Platform
