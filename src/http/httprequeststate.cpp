@@ -8,6 +8,7 @@
 #include "system/filecontent.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QSslError>
 
@@ -82,8 +83,11 @@ void CHttpRequestState::enter()
 
 QNetworkReply* CHttpRequestState::send(const HttpRequestInputs& in)
 {
-    if (!m_manager)
+    if (!m_manager) {
         m_manager = std::make_unique<QNetworkAccessManager>();
+        // The request goes to the host it names, whatever proxy the host application set for Qt.
+        m_manager->setProxy(QNetworkProxy::NoProxy);
+    }
     // A HEAD answer announces a body it does not send; only Qt's own HEAD knows not to wait.
     if (in.body.isEmpty() && in.method == "GET")
         return m_manager->get(in.request);
