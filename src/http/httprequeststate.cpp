@@ -2,9 +2,9 @@
 #include "http/httprequeststate.h"
 #include "engine/trace.h"
 #include "engine/variantconv.h"
-#include "platform/platform.h"
 #include "http/httprequestinputs.h"
 #include "http/httpresponse.h"
+#include "platform/platform.h"
 #include "system/filecontent.h"
 
 #include <QNetworkAccessManager>
