@@ -39,6 +39,8 @@ const char* kUsage =
     "  --xml-path DIR          directory of nested definition files below the application path (default .)\n"
     "  --profile FILE          emulation profile of the system (sets SETUPFSM_PROFILE)\n"
     "  --answer NAME=EVENT     answer for the page NAME (name or full name; repeatable, used in order)\n"
+    "  --answer PAGE.KEY=VALUE value of the input field KEY of a page (checklists: items separated by ',',\n"
+    "                          licences: accept)\n"
     "  --timeout SECONDS       give up after this time (exit status 4)\n"
     "  --strict                missing required properties are errors\n"
     "  --json                  one JSON object per line on standard output\n"

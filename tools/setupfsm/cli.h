@@ -7,6 +7,7 @@ namespace Cli {
 enum ExitCode {
     ExitOk = 0,
     ExitBuildErrors = 1,
+    ExitFailure = 2,
     ExitStalled = 3,
     ExitTimeout = 4,
     ExitUsage = 64,

@@ -1,5 +1,6 @@
 // `setupfsm run` and `setupfsm check`.
 #include "cli.h"
+#include "consolepages.h"
 #include "options.h"
 #include "variantjson.h"
 
@@ -191,6 +192,28 @@ int Cli::runCommand(const QStringList& arguments)
     CFsm* root = fsm.get();
     int status = -1;
     int lastProgress = -1;
+
+    ConsolePages pages(host.humanOutput);
+    PageHost& pageHost = PageHost::instance();
+    pageHost.presenter = &pages;
+    pageHost.takeAnswer = [&host](const QString& name, const QString& fullName) {
+        return host.takeAnswer(name, fullName);
+    };
+    pageHost.chosen = [&](CPageState*, const QString& event, const QString& how) {
+        console.line(QStringLiteral("-> %1 (%2)").arg(event, how));
+    };
+    pageHost.badAnswer = [](CPageState*, const QString& why) { Cli::error(QStringLiteral("warning: ") + why); };
+    pageHost.unanswered = [&](CPageState*, const QString& why) {
+        if (status >= 0)
+            return;
+        console.done();
+        Cli::error(why);
+        status = Cli::ExitFailure;
+        QCoreApplication::exit(status);
+    };
+    struct PageHostReset {
+        ~PageHostReset() { PageHost::instance() = PageHost(); }
+    } pageHostReset;
 
     QObject::connect(root, &CFsm::started, [&](CFsm* f, CState* s) {
         if (options.json)
