@@ -2,6 +2,7 @@
 #include "engine/fsm.h"
 #include "http/registertypes.h"
 #include "net/registertypes.h"
+#include "process/registertypes.h"
 #include "propertymap/registertypes.h"
 #include "system/registertypes.h"
 #include "xml/registertypes.h"
@@ -17,5 +18,6 @@ extern "C" CStateFactory* createFactory(CStateFactory* fallback)
     registerXmlTypes(factory);
     registerHttpTypes(factory);
     registerNetTypes(factory);
+    registerProcessTypes(factory);
     return factory;
 }

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+#include "process/registertypes.h"
+#include "engine/statefactory.h"
+#include "process/processstates.h"
+#include "process/shellexecstate.h"
+
+void registerProcessTypes(CStateFactory* factory)
+{
+    factory->addCreator(QStringLiteral("startProcess"), &createStateOf<CStartProcessState>);
+    factory->addCreator(QStringLiteral("stopProcess"), &createStateOf<CStopProcessState>);
+    factory->addCreator(QStringLiteral("startInstallShield7"), &createStateOf<CStartInstallShield7State>);
+    factory->addCreator(QStringLiteral("shellExec"), &createStateOf<CShellExecState>);
+}
