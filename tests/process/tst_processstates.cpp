@@ -103,9 +103,7 @@ void tst_ProcessStates::exitCodes_data()
     QTest::addColumn<qulonglong>("code");
     QTest::newRow("zero") << QStringLiteral("exit=0") << qulonglong(0);
     QTest::newRow("error code") << QStringLiteral("exit=3") << qulonglong(3);
-    QTest::newRow("largest") << QStringLiteral("exit=255") << qulonglong(255);
     QTest::newRow("killed") << QStringLiteral("kill=9") << qulonglong(128 + 9);
-    QTest::newRow("terminated") << QStringLiteral("kill=15") << qulonglong(128 + 15);
 }
 
 void tst_ProcessStates::exitCodes()
@@ -174,7 +172,6 @@ void tst_ProcessStates::badCommands_data()
     QTest::newRow("no execute permission") << noExec;
     QTest::newRow("empty") << QString();
     QTest::newRow("4000 characters") << QString(4000, QLatin1Char('a'));
-    QTest::newRow("binary text") << QStringLiteral("/tmp/\x01\x7f\u00ff\u4e00");
 }
 
 void tst_ProcessStates::badCommands()
