@@ -56,6 +56,18 @@ CDefinition::Result CDefinition::read(const QString& text)
     Section section = Section::None; // the open section (depth 1) that is taken
     qsizetype otherStart = -1;        // start of a root child that is kept as written
 
+    // Line numbers of start tags, counted as the reader moves forward: the reader's own line is
+    // where a tag ends, and a tag may span lines.
+    qsizetype counted = 0;
+    qint64 line = 1;
+    auto lineAt = [&](qsizetype offset) {
+        for (; counted < offset; ++counted) {
+            if (text.at(counted) == QLatin1Char('\n'))
+                ++line;
+        }
+        return line;
+    };
+
     // The item at depth 2 being read.
     bool inItem = false;
     bool itemHasChildren = false;
@@ -85,6 +97,7 @@ CDefinition::Result CDefinition::read(const QString& text)
                 rootFound = true;
                 rootIsFsm = tag == QLatin1String("fsm");
                 rootOpenTag = text.mid(start, after - start);
+                rootLine = lineAt(start);
             } else if (depth == 1 && rootIsFsm) {
                 const Section s = sectionOf(tag);
                 if (s != Section::None && !seen[int(s)]) {
@@ -100,6 +113,7 @@ CDefinition::Result CDefinition::read(const QString& text)
                 itemStart = start;
                 item = CDefinitionItem();
                 item.setAttributes(r.attributes());
+                item.line = lineAt(start);
             } else if (depth > 2 && inItem) {
                 itemHasChildren = true;
             }
@@ -229,6 +243,7 @@ CDefinition::Result CDefinition::readDom(const QString& text)
     root = document.firstChildElement(QStringLiteral("fsm"));
     if (root.isNull())
         return NoRoot;
+    rootLine = root.lineNumber();
     states = definitionItems(root, QStringLiteral("states"), QStringLiteral("state"));
     events = definitionItems(root, QStringLiteral("events"), QStringLiteral("event"));
     transitions = definitionItems(root, QStringLiteral("transitions"), QStringLiteral("transition"));
@@ -242,6 +257,7 @@ QList<CDefinitionItem> definitionItems(const QDomNode& root, const QString& sect
     for (QDomElement e = first.firstChildElement(tag); !e.isNull(); e = e.nextSiblingElement(tag)) {
         CDefinitionItem item;
         item.element = e;
+        item.line = qMax(0, e.lineNumber());
         out.append(item);
     }
     return out;

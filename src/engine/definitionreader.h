@@ -11,6 +11,7 @@
 class CDefinitionItem {
 public:
     QDomElement element; // the item as DOM, null when it has no child nodes
+    qint64 line = 0;     // where its start tag opens in the file, for messages
 
     QString attribute(const QString& name) const;
     // Copies the attributes: the reader's values would keep its whole buffers alive.
@@ -31,6 +32,9 @@ public:
 
     // The "fsm" element with its attributes and the children that are not the sections.
     QDomElement root;
+    qint64 rootLine = 0;
+    // The file the text came from, as messages name it; empty for a text from elsewhere.
+    QString path;
     QList<CDefinitionItem> states;
     QList<CDefinitionItem> events;
     QList<CDefinitionItem> transitions;

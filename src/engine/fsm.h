@@ -1,6 +1,10 @@
 #pragma once
+#include "engine/diagnostic.h"
 #include "engine/nameindex.h"
 #include "engine/state.h"
+
+#include <QHash>
+#include <QSet>
 
 class CDefinition;
 class CStateFactory;
@@ -84,9 +88,28 @@ public:
     // The root FSM of the page stack: the outermost FSM above this one.
     CFsm* parentFsm() const;
 
+    // What the build and the checks found, each with the file and line it concerns: the
+    // problems of errors(), for hosts that show where they are. Nested FSMs' findings are
+    // appended as their errors are.
+    CDiagnostics& diagnostics() { return m_diagnostics; }
+    // The definition file this FSM was built from, as messages name it.
+    QString definitionFile() const { return m_definitionFile; }
+    // Where the definition of a state, an exit event or a transition (by from-state and one
+    // event; the start transition by an empty from-state and "__start") begins; 0 when unknown.
+    qint64 stateLine(const QString& name) const { return m_lines.value(QStringLiteral("s\n") + name); }
+    qint64 eventLine(const QString& name) const { return m_lines.value(QStringLiteral("e\n") + name); }
+    qint64 transitionLine(const QString& from, const QString& event) const
+    {
+        return m_lines.value(QStringLiteral("t\n") + from + QLatin1Char('\n') + event);
+    }
+    qint64 definitionLine() const { return m_rootLine; }
+
     // Reads a definition file's whole text by the loader's rules (".xml" plain, otherwise
     // scrambled; a missing ".xml" file falls back to the scrambled name). Used by hosts too.
-    static bool readDefinition(const QString& path, QString& text, QString& resolvedPath, QString& error);
+    // On failure the error says why, naming the paths tried; `notOpened` tells a file that
+    // could not be opened from one whose content is broken.
+    static bool readDefinition(const QString& path, QString& text, QString& resolvedPath, QString& error,
+                               bool* notOpened = nullptr);
 
     // Builds a host's top FSM from a definition file by the loader's rules and with its
     // messages, as nested files are built: the path is taken as given, the FSM is named after
@@ -94,7 +117,7 @@ public:
     // when the file cannot be read or parsed or the factory makes no FSM of it; a built FSM may
     // still carry build errors in errors().
     static CFsm* loadTopFsm(CStateFactory* factory, const QString& path, CPropertyObject* applicationProperties,
-                            QString* errorText);
+                            QString* errorText, CDiagnostics* diagnostics = nullptr);
 
 public slots:
     void leaveState() override;
@@ -119,6 +142,11 @@ protected:
 
 private:
     bool readDefinitionFile(const QString& fileName, QString& text, QString& path);
+    // Appends a message to errors() and, placed at the line, to the diagnostics.
+    void reportError(const QString& message, qint64 line);
+    // Each line of a text of errors, as reportError does.
+    void reportErrorLines(const QString& text, qint64 line);
+    void takeFindingsOf(CState* state, qint64 line);
     void disconnectState(CState* state);
     CState* firstOfPath(const QString& path, qsizetype colon) const;
     QString definitionDirectory() const;
@@ -133,6 +161,17 @@ private:
     QStringList m_pageStack;
     QList<int> m_pageProgress;
     QStringList m_navigation;
+
+    CDiagnostics m_diagnostics;
+    QString m_definitionFile;
+    qint64 m_rootLine = 0;
+    qint64 m_itemLine = 0; // the element being built, for messages of the calls it makes
+    QHash<QString, qint64> m_lines;
+    // States whose definition failed, and events whose written transition failed: what
+    // refers to them would only repeat the first message.
+    QSet<QString> m_failedStates;
+    QSet<QString> m_failedEvents;
+    bool m_startWritten = false;
 };
 
 // A host that builds its top FSM through a factory has no FSM to hang its application

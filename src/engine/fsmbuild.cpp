@@ -10,6 +10,7 @@
 #include "engine/domnode.h"
 #include "engine/xmldepth.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -51,47 +52,61 @@ QString firstSection(const QString& path)
 
 namespace {
 
-void reportParseError(QString& errors, const QString& path, const QString& message, qint64 line, qint64 column)
+// Why a definition could not be loaded. A problem in the file's content is placed in that
+// file; one of finding or opening it belongs to the place that names the file.
+struct LoadProblem {
+    QString message;
+    QString file; // empty: the referring place
+    qint64 line = 0;
+};
+
+QString parseErrorText(const QString& path, const QString& message, qint64 line, qint64 column)
 {
-    const QString text = QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(message, path);
-    SFSM_TRACE("fsm", text);
-    errors += text + QLatin1Char('\n');
+    return QStringLiteral("Error parsing %4 on line %1, column %2: %3").arg(line).arg(column).arg(message, diagnosticPath(path));
 }
 
-void reportNoRoot(QString& errors)
+// Whether the factory tree, fallbacks included, has a creator for the type.
+bool factoryKnows(const CStateFactory* factory, const QString& type)
 {
-    SFSM_TRACE("fsm", QStringLiteral("XML root node is non existent."));
-    errors += QStringLiteral("XML root node is non existent.\n");
-}
-
-bool readDefinitionAt(const QString& requested, QString& text, QString& path, QString& errors)
-{
-    QString why;
-    if (CFsm::readDefinition(requested, text, path, why))
-        return true;
-    if (why == QLatin1String("open")) {
-        SFSM_TRACE("fsm", QStringLiteral("Could not open file ") + path);
-        errors += QStringLiteral("File %1 could not be opened.\n").arg(path);
-    } else {
-        // A damaged scrambled file reads as a parse failure of its text.
-        reportParseError(errors, path, why, 0, 0);
+    for (; factory; factory = factory->fallback()) {
+        if (factory->canCreate(type))
+            return true;
     }
     return false;
 }
 
-bool loadDefinitionAt(const QString& requested, CDefinition& definition, QString& path, QString& errors)
+bool loadDefinitionAt(const QString& requested, const QString& asGiven, CDefinition& definition, QString& path,
+                      LoadProblem& problem)
 {
     QString text;
-    if (!readDefinitionAt(requested, text, path, errors))
+    QString why;
+    bool notOpened = false;
+    if (!CFsm::readDefinition(requested, text, path, why, &notOpened)) {
+        if (notOpened) {
+            SFSM_TRACE("fsm", QStringLiteral("Could not open file ") + path);
+            problem.message = QStringLiteral("File %1 could not be opened: %2").arg(asGiven, why);
+        } else {
+            // A damaged scrambled file reads as a parse failure of its text.
+            problem.message = parseErrorText(path, why, 0, 0);
+            SFSM_TRACE("fsm", problem.message);
+            problem.file = diagnosticPath(path);
+        }
         return false;
+    }
+    definition.path = diagnosticPath(path);
     switch (definition.read(text)) {
     case CDefinition::Ok:
         return true;
     case CDefinition::ParseError:
-        reportParseError(errors, path, definition.errorString, definition.errorLine, definition.errorColumn);
+        problem.message = parseErrorText(path, definition.errorString, definition.errorLine, definition.errorColumn);
+        SFSM_TRACE("fsm", problem.message);
+        problem.file = definition.path;
+        problem.line = definition.errorLine;
         return false;
     case CDefinition::NoRoot:
-        reportNoRoot(errors);
+        SFSM_TRACE("fsm", QStringLiteral("XML root node is non existent."));
+        problem.message = QStringLiteral("XML root node is non existent.");
+        problem.file = definition.path;
         return false;
     }
     return false;
@@ -116,7 +131,36 @@ CFsm* createDefinedFsm(const CDefinition& definition, CStateFactory* factory, CF
     return fsm;
 }
 
+QString lineKey(char kind, const QString& name)
+{
+    return QString(QLatin1Char(kind)) + QLatin1Char('\n') + name;
+}
+
 } // namespace
+
+void CFsm::reportError(const QString& message, qint64 line)
+{
+    errors() += message + QLatin1Char('\n');
+    m_diagnostics.append({m_definitionFile, line, CDiagnostic::Error, message});
+}
+
+void CFsm::reportErrorLines(const QString& text, qint64 line)
+{
+    for (const QString& message : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        reportError(message, line);
+}
+
+void CFsm::takeFindingsOf(CState* state, qint64 line)
+{
+    if (state->errors().isEmpty())
+        return;
+    if (auto* fsm = qobject_cast<CFsm*>(state)) {
+        errors() += fsm->errors();
+        m_diagnostics += fsm->diagnostics();
+    } else {
+        reportErrorLines(state->errors(), line);
+    }
+}
 
 CDefinitionScope::CDefinitionScope(const CDefinition* definition)
     : m_previous(t_pending)
@@ -136,9 +180,19 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
         t_building = t_pending;
         t_pending = nullptr; // one definition builds one FSM
     }
+    if (t_building && t_building->root == element) {
+        m_definitionFile = t_building->path;
+        m_rootLine = t_building->rootLine;
+    } else if (auto* up = qobject_cast<CFsm*>(parent())) {
+        m_definitionFile = up->m_definitionFile; // an FSM defined inside its parent's file
+        m_rootLine = up->m_itemLine;
+    }
     auto loadEvents = [&] {
-        for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("events"), QStringLiteral("event")))
-            addEvents(QStringList {e.attribute(QStringLiteral("name"))});
+        for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("events"), QStringLiteral("event"))) {
+            const QString name = e.attribute(QStringLiteral("name"));
+            m_lines.insert(lineKey('e', name), e.line);
+            addEvents(QStringList {name});
+        }
     };
     if (t_nesting >= kMaxFsmNesting) {
         // Its events still count, so the enclosing FSM's transitions attach and this one
@@ -148,7 +202,7 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
                                     .arg(objectName())
                                     .arg(kMaxFsmNesting);
         SFSM_TRACE("fsm", QStringLiteral("  ! Error ! ") + message);
-        errors() += message + QLatin1Char('\n');
+        reportError(message, m_rootLine);
         t_building = previous;
         return;
     }
@@ -157,9 +211,11 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
     loadEvents();
     loadTransitions(element);
     --t_nesting;
-    if (!CState::transitions().contains(kStartEvent)) {
+    m_itemLine = 0;
+    // A start transition that was written but failed has its own message already.
+    if (!CState::transitions().contains(kStartEvent) && !m_startWritten) {
         SFSM_TRACE("fsm", QStringLiteral("  ! Error ! No start transition set."));
-        errors() += QStringLiteral("FSM %1: No start transition set.\n").arg(objectName());
+        reportError(QStringLiteral("FSM %1: No start transition set.").arg(objectName()), m_rootLine);
     }
     checkTransitions();
     t_building = previous;
@@ -174,23 +230,39 @@ void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
         const QString type = e.attribute(QStringLiteral("type"));
         const QString file = e.attribute(QStringLiteral("file"));
         QString navigation = e.attribute(QStringLiteral("navigation"));
+        m_itemLine = e.line;
+        if (!m_lines.contains(lineKey('s', name)))
+            m_lines.insert(lineKey('s', name), e.line);
 
         CState* s = nullptr;
+        QString why;
         if (!file.isEmpty()) {
+            const qsizetype before = m_diagnostics.size();
             if (CFsm* sub = createSubFsm(name, factory, file)) {
                 sub->setFileName(file);
                 sub->configure(e.element, name);
                 s = sub;
             }
+            // The file's own message says why; "could not be created" would only repeat it.
+            if (!s && m_diagnostics.size() > before) {
+                m_failedStates.insert(name);
+                continue;
+            }
         } else if (!type.isEmpty()) {
             if (factory)
                 s = factory->createState(type, e.element, this, name);
+            if (!factoryKnows(factory, type))
+                why = QStringLiteral(" No factory knows the type '%1'.").arg(type);
+            else
+                why = QStringLiteral(" Its type '%1' could not make it.").arg(type);
         } else {
-            errors() += QStringLiteral("FSM %1: Undefined state; No type or filename specified.\n").arg(objectName());
+            reportError(QStringLiteral("FSM %1: Undefined state; No type or filename specified.").arg(objectName()), e.line);
+            m_failedStates.insert(name);
             continue;
         }
         if (!s) {
-            errors() += QStringLiteral("FSM %1: State %2 could not be created.\n").arg(objectName(), name);
+            reportError(QStringLiteral("FSM %1: State %2 could not be created.").arg(objectName(), name) + why, e.line);
+            m_failedStates.insert(name);
             continue;
         }
         s->setWeight(weight.toInt());
@@ -200,10 +272,9 @@ void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
                 navigation = translateDefinitionText(name, inner);
             m_navigation.append(name + QLatin1Char(';') + navigation + QLatin1Char(';') + weight);
         }
-        if (!s->errors().isEmpty())
-            errors() += s->errors();
+        takeFindingsOf(s, e.line);
         if (!addState(s))
-            errors() += QStringLiteral("FSM %1: A state with name %2 already exists.\n").arg(objectName(), name);
+            reportError(QStringLiteral("FSM %1: A state with name %2 already exists.").arg(objectName(), name), e.line);
     }
 }
 
@@ -216,30 +287,50 @@ void CFsm::loadTransitions(const QDomNode& element)
         const QString start = e.attribute(QStringLiteral("startstate"));
         const QString event = e.attribute(QStringLiteral("event"));
         const QString name = e.attribute(QStringLiteral("name"));
+        m_itemLine = e.line;
+        const QStringList events = event.split(QLatin1Char('|'));
+        if (!to.isEmpty() || !toExit.isEmpty()) {
+            for (const QString& one : events)
+                m_lines.insert(lineKey('t', from + QLatin1Char('\n') + one), e.line);
+        } else if (!start.isEmpty()) {
+            m_lines.insert(lineKey('t', QLatin1Char('\n') + kStartEvent), e.line);
+            m_startWritten = true;
+        }
 
         QString message;
+        int code = 0;
+        QString missing; // the state a failure is about, when it is one that failed to build
         if (!to.isEmpty()) {
-            const int code = addTransition(from, event, to, name, e.element);
+            code = addTransition(from, event, to, name, e.element);
+            missing = code == 2 ? from : code == 3 ? firstSection(to) : QString();
             if (code != 0)
-                message = QStringLiteral("Failed adding transition for FSM %1: from state %2 to state %3 on event %4: %5\n")
+                message = QStringLiteral("Failed adding transition for FSM %1: from state %2 to state %3 on event %4: %5")
                               .arg(objectName(), from, to, event, transitionErrorText(code));
         } else if (!toExit.isEmpty()) {
-            const int code = addExitTransition(from, event, toExit, name, e.element);
+            code = addExitTransition(from, event, toExit, name, e.element);
+            missing = code == 2 ? from : QString();
             if (code != 0)
-                message = QStringLiteral("Failed adding transition for FSM %1: from state %2 to exit %3 on event %4: %5\n")
+                message = QStringLiteral("Failed adding transition for FSM %1: from state %2 to exit %3 on event %4: %5")
                               .arg(objectName(), from, toExit, event, transitionErrorText(code));
         } else if (!start.isEmpty()) {
-            const int code = addEntryTransition(start, name, e.element);
+            code = addEntryTransition(start, name, e.element);
+            missing = code == 4 ? firstSection(start) : QString();
             if (code != 0)
-                message = QStringLiteral("Failed adding entry transition for FSM %1 to start in state %2: %3\n")
+                message = QStringLiteral("Failed adding entry transition for FSM %1 to start in state %2: %3")
                               .arg(objectName(), start, transitionErrorText(code));
         } else {
-            message = QStringLiteral("Invalid transition attributes in FSM %1\n").arg(objectName());
+            message = QStringLiteral("Invalid transition attributes in FSM %1").arg(objectName());
         }
-        if (!message.isEmpty()) {
-            SFSM_TRACE("fsm", QStringLiteral("  ! Error ! Adding transition failed."));
-            errors() += message;
+        if (message.isEmpty())
+            continue;
+        if (!to.isEmpty() || !toExit.isEmpty()) {
+            for (const QString& one : events)
+                m_failedEvents.insert(from + QLatin1Char('\n') + one);
         }
+        if (!missing.isEmpty() && m_failedStates.contains(missing))
+            continue;
+        SFSM_TRACE("fsm", QStringLiteral("  ! Error ! Adding transition failed."));
+        reportError(message, e.line);
     }
 }
 
@@ -247,7 +338,7 @@ int CFsm::attachTransition(const QString& from, const QString& event, CTransitio
 {
     const QString mapErrors = t->propertyMapErrors();
     if (!mapErrors.isEmpty()) {
-        errors() += mapErrors;
+        reportErrorLines(mapErrors, m_itemLine);
         return 1;
     }
     CState* s = state(from);
@@ -289,7 +380,7 @@ int CFsm::addExitTransition(const QString& from, const QString& event, const QSt
     auto* t = new CExitTransition(this, latin1.constData(), from, exitEvent, element);
     const QString mapErrors = t->propertyMapErrors();
     if (!mapErrors.isEmpty()) {
-        errors() += mapErrors;
+        reportErrorLines(mapErrors, m_itemLine);
         return 1;
     }
     s->attachTransition(t, event);
@@ -301,7 +392,7 @@ int CFsm::attachStartTransition(CTransition* t)
 {
     const QString mapErrors = t->propertyMapErrors();
     if (!mapErrors.isEmpty()) {
-        errors() += mapErrors;
+        reportErrorLines(mapErrors, m_itemLine);
         return 1;
     }
     // The replaced entry transition must not linger in the map or leak.
@@ -349,11 +440,16 @@ CFsm* CFsm::createSubFsm(const QString& name, CStateFactory* factory, const QStr
 {
     CDefinition definition;
     QString path;
-    if (!loadDefinitionAt(definitionDirectory() + fileName, definition, path, errors()))
+    LoadProblem problem;
+    if (!loadDefinitionAt(definitionDirectory() + fileName, fileName, definition, path, problem)) {
+        errors() += problem.message + QLatin1Char('\n');
+        m_diagnostics.append({problem.file.isEmpty() ? m_definitionFile : problem.file,
+                              problem.file.isEmpty() ? m_itemLine : problem.line, CDiagnostic::Error, problem.message});
         return nullptr;
+    }
     CFsm* sub = createDefinedFsm(definition, factory, this, name);
     if (!sub) {
-        errors() += QStringLiteral("Couldn't create FSM '%1'.\n").arg(fileName);
+        reportError(QStringLiteral("Couldn't create FSM '%1'.").arg(fileName), m_itemLine);
         return nullptr;
     }
     sub->setFileName(fileName);
@@ -392,7 +488,32 @@ QString CFsm::definitionDirectory() const
            + QLatin1Char('/');
 }
 
-bool CFsm::readDefinition(const QString& requested, QString& text, QString& resolvedPath, QString& error)
+namespace {
+
+// Why a definition path cannot be read as a file, in words; empty when it can be opened.
+QString unopenableReason(const QString& requested, const QString& path, QFile& file)
+{
+    switch (Platform::fileKind(path)) {
+    case Platform::FileKind::Missing:
+        if (path != requested)
+            return QStringLiteral("neither %1 nor %2 exists").arg(diagnosticPath(requested), diagnosticPath(path));
+        return QStringLiteral("%1 does not exist").arg(diagnosticPath(path));
+    case Platform::FileKind::Directory:
+        return QStringLiteral("%1 is a directory").arg(diagnosticPath(path));
+    // A device reports no size and may never end (/dev/zero): reading one whole exhausts memory.
+    case Platform::FileKind::Device:
+        return QStringLiteral("%1 is a device, not a file").arg(diagnosticPath(path));
+    default:
+        break;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: %2").arg(diagnosticPath(path), file.errorString());
+    return QString();
+}
+
+} // namespace
+
+bool CFsm::readDefinition(const QString& requested, QString& text, QString& resolvedPath, QString& error, bool* notOpened)
 {
     bool scrambled = !requested.endsWith(QLatin1String(".xml"));
     QString path = requested;
@@ -404,11 +525,13 @@ bool CFsm::readDefinition(const QString& requested, QString& text, QString& reso
             path.truncate(dot);
     }
     resolvedPath = path;
+    if (notOpened)
+        *notOpened = false;
     QFile file(path);
-    // A device reports no size and may never end (/dev/zero): reading one whole exhausts memory.
-    const Platform::FileKind kind = Platform::fileKind(path);
-    if (kind == Platform::FileKind::Directory || kind == Platform::FileKind::Device || !file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("open");
+    error = unopenableReason(requested, path, file);
+    if (!error.isEmpty()) {
+        if (notOpened)
+            *notOpened = true;
         return false;
     }
     if (scrambled) {
@@ -429,20 +552,35 @@ bool CFsm::readDefinition(const QString& requested, QString& text, QString& reso
     return true;
 }
 
-
 bool CFsm::readDefinitionFile(const QString& fileName, QString& text, QString& path)
 {
-    return readDefinitionAt(definitionDirectory() + fileName, text, path, errors());
+    QString why;
+    bool notOpened = false;
+    if (readDefinition(definitionDirectory() + fileName, text, path, why, &notOpened))
+        return true;
+    if (notOpened) {
+        SFSM_TRACE("fsm", QStringLiteral("Could not open file ") + path);
+        reportError(QStringLiteral("File %1 could not be opened: %2").arg(fileName, why), m_itemLine);
+    } else {
+        const QString message = parseErrorText(path, why, 0, 0);
+        SFSM_TRACE("fsm", message);
+        errors() += message + QLatin1Char('\n');
+        m_diagnostics.append({diagnosticPath(path), 0, CDiagnostic::Error, message});
+    }
+    return false;
 }
 
 CFsm* CFsm::loadTopFsm(CStateFactory* factory, const QString& path, CPropertyObject* applicationProperties,
-                       QString* errorText)
+                       QString* errorText, CDiagnostics* diagnostics)
 {
     CDefinition definition;
     QString resolved;
-    QString errors;
-    if (!loadDefinitionAt(path, definition, resolved, errors)) {
-        *errorText = errors;
+    LoadProblem problem;
+    if (!loadDefinitionAt(path, path, definition, resolved, problem)) {
+        *errorText = problem.message + QLatin1Char('\n');
+        if (diagnostics)
+            diagnostics->append({problem.file.isEmpty() ? diagnosticPath(path) : problem.file, problem.line,
+                                 CDiagnostic::Error, problem.message});
         return nullptr;
     }
     CFsm* fsm = nullptr;
@@ -452,6 +590,8 @@ CFsm* CFsm::loadTopFsm(CStateFactory* factory, const QString& path, CPropertyObj
     }
     if (!fsm) {
         *errorText = QStringLiteral("Couldn't create FSM '%1'.\n").arg(path);
+        if (diagnostics)
+            diagnostics->append({definition.path, definition.rootLine, CDiagnostic::Error, errorText->trimmed()});
         return nullptr;
     }
     fsm->setApplicationProperties(applicationProperties);
@@ -463,24 +603,30 @@ bool CFsm::loadFile(const QString& fileName, QDomElement& root)
     QString text, path;
     if (!readDefinitionFile(fileName, text, path))
         return false;
-    QString tooDeep;
-    qint64 deepLine = 0;
-    qint64 deepColumn = 0;
-    if (xmlNestsTooDeep(text, tooDeep, deepLine, deepColumn)) {
-        reportParseError(errors(), path, tooDeep, deepLine, deepColumn);
-        return false;
-    }
-    QDomDocument doc;
     QString parseError;
-    int errorLine = 0;
-    int errorColumn = 0;
-    if (!doc.setContent(text, false, &parseError, &errorLine, &errorColumn)) {
-        reportParseError(errors(), path, parseError, errorLine, errorColumn);
+    qint64 line = 0;
+    qint64 column = 0;
+    QDomDocument doc;
+    bool failed = xmlNestsTooDeep(text, parseError, line, column);
+    if (!failed) {
+        int domLine = 0;
+        int domColumn = 0;
+        failed = !doc.setContent(text, false, &parseError, &domLine, &domColumn);
+        line = domLine;
+        column = domColumn;
+    }
+    if (failed) {
+        const QString message = parseErrorText(path, parseError, line, column);
+        SFSM_TRACE("fsm", message);
+        errors() += message + QLatin1Char('\n');
+        m_diagnostics.append({diagnosticPath(path), line, CDiagnostic::Error, message});
         return false;
     }
     root = doc.firstChildElement(QStringLiteral("fsm"));
     if (root.isNull()) {
-        reportNoRoot(errors());
+        SFSM_TRACE("fsm", QStringLiteral("XML root node is non existent."));
+        errors() += QStringLiteral("XML root node is non existent.\n");
+        m_diagnostics.append({diagnosticPath(path), 0, CDiagnostic::Error, QStringLiteral("XML root node is non existent.")});
         return false;
     }
     return true;
@@ -492,11 +638,12 @@ bool CFsm::checkTransitions()
     for (CState* s : std::as_const(m_states)) {
         const QStringList events = s->events();
         for (const QString& event : events) {
-            if (s->hasTransition(event))
+            // A transition written for the event that failed has said so already.
+            if (s->hasTransition(event) || m_failedEvents.contains(s->objectName() + QLatin1Char('\n') + event))
                 continue;
             const QString message = QStringLiteral("State %1 has no transition attached to event %2.").arg(s->objectName(), event);
             SFSM_TRACE("fsm", QStringLiteral("! ") + message);
-            errors() += message + QLatin1Char('\n');
+            reportError(message, stateLine(s->objectName()));
             ok = false;
         }
     }
@@ -544,7 +691,7 @@ bool CFsm::checkStatePaths()
                                   : QStringLiteral("the path %1 from state %2 on event %3").arg(r.target, r.fromState, r.event);
         const QString message = QStringLiteral("FSM %1: %2: %3").arg(objectName(), where, problem);
         SFSM_TRACE("fsm", QStringLiteral("! ") + message);
-        errors() += message + QLatin1Char('\n');
+        reportError(message, transitionLine(r.fromState, r.event));
         ok = false;
     }
     for (CState* s : std::as_const(m_states)) {
@@ -552,8 +699,10 @@ bool CFsm::checkStatePaths()
         if (!sub)
             continue;
         const qsizetype before = sub->errors().size();
+        const qsizetype found = sub->diagnostics().size();
         if (!sub->checkStatePaths()) {
             errors() += sub->errors().mid(before);
+            m_diagnostics += sub->diagnostics().mid(found);
             ok = false;
         }
     }
@@ -571,12 +720,14 @@ bool CFsm::checkRequiredProperties()
             const QString message = QStringLiteral("PFC check failed for required property '%1' of state '%2' in FSM '%3'.")
                                         .arg(name, s->objectName(), objectName());
             SFSM_TRACE("fsm", QStringLiteral("! ") + message);
-            errors() += message + QLatin1Char('\n');
+            reportError(message, stateLine(s->objectName()));
             ok = false;
         }
         if (CFsm* sub = qobject_cast<CFsm*>(s)) {
+            const qsizetype found = sub->diagnostics().size();
             if (!sub->checkRequiredProperties()) {
                 errors() += sub->errors();
+                m_diagnostics += sub->diagnostics().mid(found);
                 ok = false;
             }
         }

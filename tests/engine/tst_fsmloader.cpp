@@ -50,6 +50,7 @@ private Q_SLOTS:
     void buildMessages();
     void fileMessages_data();
     void fileMessages();
+    void findingsNameFileAndLine();
     void nestedFileTakesStateElementOnTop();
     void loadFileForHosts();
     void noApplicationPropertiesMeansWorkingDirectory();
@@ -88,7 +89,7 @@ void tst_FsmLoader::buildMessages_data()
         << QStringLiteral("FSM root: Undefined state; No type or filename specified.\n") << QStringList();
     QTest::newRow("unknown type")
         << states(QStringLiteral("<state name='a' type='test'/><state name='x' type='nope'/>")) + transitions(start + aDone)
-        << QStringLiteral("FSM root: State x could not be created.\n") << QStringList();
+        << QStringLiteral("FSM root: State x could not be created. No factory knows the type 'nope'.\n") << QStringList();
     QTest::newRow("duplicate state")
         << states(QStringLiteral("<state name='a' type='test'/><state name='a' type='test'/>")) + transitions(start + aDone)
         << QStringLiteral("FSM root: A state with name a already exists.\n") << QStringList {QStringLiteral("root:a")};
@@ -101,7 +102,7 @@ void tst_FsmLoader::buildMessages_data()
         << states(QStringLiteral("<state name='a' type='test'/>"))
                + transitions(start + QStringLiteral("<transition fromstate='a' event='next' tostate='zz'/>"))
         << QStringLiteral("Failed adding transition for FSM root: from state a to state zz on event next: "
-                          "To-state doesn't exist.\nState a has no transition attached to event next.\n")
+                          "To-state doesn't exist.\n")
         << QStringList();
     QTest::newRow("from missing state")
         << states(QStringLiteral("<state name='a' type='test'/>"))
@@ -125,13 +126,12 @@ void tst_FsmLoader::buildMessages_data()
         << states(QStringLiteral("<state name='a' type='test'/>"))
                + transitions(start + QStringLiteral("<transition fromstate='a' event='next' toexit='gone'/>"))
         << QStringLiteral("Failed adding transition for FSM root: from state a to exit gone on event next: "
-                          "Exit event doesn't exist.\nState a has no transition attached to event next.\n")
+                          "Exit event doesn't exist.\n")
         << QStringList();
     QTest::newRow("entry state missing")
         << states(QStringLiteral("<state name='a' type='test'/>"))
                + transitions(QStringLiteral("<transition startstate='zz'/>") + aDone)
-        << QStringLiteral("Failed adding entry transition for FSM root to start in state zz: Entry state doesn't exist.\n"
-                          "FSM root: No start transition set.\n")
+        << QStringLiteral("Failed adding entry transition for FSM root to start in state zz: Entry state doesn't exist.\n")
         << QStringList();
     QTest::newRow("invalid attributes")
         << states(QStringLiteral("<state name='a' type='test'/>"))
@@ -156,8 +156,7 @@ void tst_FsmLoader::buildMessages_data()
         << states(QStringLiteral("<state name='a' type='test'/>"))
                + transitions(start + QStringLiteral("<transition fromstate='a' event='next|pageBack' toexit='done'/>"))
         << QStringLiteral("Failed adding transition for FSM root: from state a to exit done on event next|pageBack: "
-                          "A transition is already connected to the event.\n"
-                          "State a has no transition attached to event next.\n")
+                          "A transition is already connected to the event.\n")
         << QStringList();
 }
 
@@ -202,9 +201,9 @@ void tst_FsmLoader::fileMessages_data()
                                                          "the length header of the scrambled data is corrupt\n")
                                        << QStringList();
     QTest::newRow("missing") << QStringLiteral("none.xml") << Files()
-                             << QStringLiteral("File DIR/none could not be opened.\n") << QStringList();
+                             << QStringLiteral("File none.xml could not be opened: neither DIR/none.xml nor DIR/none exists\n") << QStringList();
     QTest::newRow("directory") << QStringLiteral("sub") << Files {{QStringLiteral("sub/x"), "x"}}
-                               << QStringLiteral("File DIR/sub could not be opened.\n") << QStringList();
+                               << QStringLiteral("File sub could not be opened: DIR/sub is a directory\n") << QStringList();
     QTest::newRow("not xml") << QStringLiteral("bad.xml") << Files {{QStringLiteral("bad.xml"), "<fsm><states>"}}
                              << QStringLiteral("Error parsing DIR/bad.xml on line 1, column 13: Premature end of document.\n")
                              << QStringList();
@@ -246,15 +245,14 @@ void tst_FsmLoader::fileMessages_data()
     QTest::newRow("nested file missing")
         << QStringLiteral("outer.xml")
         << Files {{QStringLiteral("outer.xml"), "<fsm><states><state name='in' file='gone.xml'/></states></fsm>"}}
-        << QStringLiteral("File DIR/gone could not be opened.\nFSM flow: State in could not be created.\n"
+        << QStringLiteral("File gone.xml could not be opened: neither DIR/gone.xml nor DIR/gone exists\n"
                           "FSM flow: No start transition set.\n")
         << QStringList();
     QTest::newRow("nested file of a plain type")
         << QStringLiteral("outer.xml")
         << Files {{QStringLiteral("outer.xml"), "<fsm><states><state name='in' file='t.xml' type='fsm'/></states></fsm>"},
                   {QStringLiteral("t.xml"), "<fsm type='test'/>"}}
-        << QStringLiteral("Couldn't create FSM 't.xml'.\nFSM flow: State in could not be created.\n"
-                          "FSM flow: No start transition set.\n")
+        << QStringLiteral("Couldn't create FSM 't.xml'.\nFSM flow: No start transition set.\n")
         << QStringList();
     // Without a limit these nested until the stack ran out; one line says why the build stopped.
     const QByteArray selfInclusion("<fsm><states><state name='again' file='a.xml'/></states><events><event name='done'/>"
@@ -301,7 +299,8 @@ void tst_FsmLoader::fileMessages()
     QString got = root.errors();
     if (flow)
         got += flow->errors();
-    QCOMPARE(got.replace(dir.path() + QStringLiteral("/./"), QStringLiteral("DIR/")), errors);
+    got.replace(dir.path() + QStringLiteral("/./"), QStringLiteral("DIR/")).replace(dir.path() + QLatin1Char('/'), QStringLiteral("DIR/"));
+    QCOMPARE(got, errors);
     // Errors of an FSM's build, its own or nested ones, come from a flow that was created.
     QCOMPARE(flow != nullptr, !entered.isEmpty() || errors.contains(QLatin1String("FSM ")));
     if (entered.isEmpty())
@@ -336,6 +335,48 @@ void tst_FsmLoader::loadFileForHosts()
     QVERIFY(root.errors().isEmpty());
     QVERIFY(!root.loadFile(QStringLiteral("deep.xml"), element));
     QVERIFY2(root.errors().endsWith(QStringLiteral(": elements are nested deeper than 1024 levels\n")), qPrintable(root.errors()));
+}
+
+// Each finding once, where its author wrote the cause; what a state that failed to build
+// drags along (transitions from and to it, its start) is not repeated.
+void tst_FsmLoader::findingsNameFileAndLine()
+{
+    QTemporaryDir dir;
+    writeFile(dir, QStringLiteral("outer.xml"),
+              "<fsm>\n<states>\n  <state name='a' type='test'/>\n  <state name='bad' type='nope'/>\n"
+              "  <state name='in' file='inner.xml'/>\n  <state name='gone' file='gone.xml'/>\n"
+              "  <state name='br' file='broken.xml'/>\n</states>\n<events><event name='done'/></events>\n<transitions>\n"
+              "  <transition startstate='a'/>\n  <transition fromstate='a' event='next' tostate='bad'/>\n"
+              "  <transition fromstate='bad' event='next' toexit='done'/>\n"
+              "  <transition fromstate='in' event='out' tostate='zz'/>\n"
+              "  <transition fromstate='gone' event='x' toexit='done'/>\n</transitions>\n</fsm>\n");
+    writeFile(dir, QStringLiteral("inner.xml"),
+              "<fsm>\n<states>\n  <state\n    name='p' type='nope2'/>\n</states>\n<events><event name='out'/></events>\n"
+              "<transitions><transition startstate='p'/></transitions>\n</fsm>\n");
+    writeFile(dir, QStringLiteral("broken.xml"), "<fsm>\n<states>");
+    CPropertyObject app;
+    app.setProperty("applicationPath", dir.path());
+    app.setProperty("xmlPath", QStringLiteral("."));
+    CFsm root(nullptr, "root", m_factory.get(), QDomNode());
+    root.errors().clear();
+    root.diagnostics().clear();
+    root.setApplicationProperties(&app);
+    std::unique_ptr<CFsm> flow(root.createSubFsm(QStringLiteral("flow"), m_factory.get(), QStringLiteral("outer.xml")));
+    QVERIFY(flow);
+    QStringList got;
+    for (const CDiagnostic& d : root.diagnostics() + flow->diagnostics())
+        got << d.toText().replace(dir.path() + QLatin1Char('/'), QStringLiteral("DIR/"));
+    const QStringList expected = {
+        QStringLiteral("DIR/outer.xml:4: error: FSM flow: State bad could not be created. No factory knows the type 'nope'."),
+        QStringLiteral("DIR/inner.xml:3: error: FSM in: State p could not be created. No factory knows the type 'nope2'."),
+        QStringLiteral("DIR/outer.xml:6: error: File gone.xml could not be opened: neither DIR/gone.xml nor DIR/gone exists"),
+        QStringLiteral("DIR/broken.xml:2: error: Error parsing DIR/broken.xml on line 2, column 8: Premature end of document."),
+        QStringLiteral("DIR/outer.xml:14: error: Failed adding transition for FSM flow: from state in to state zz on event out: "
+                       "To-state doesn't exist."),
+    };
+    QCOMPARE(got, expected);
+    // The same problems as the error text, no more and no fewer.
+    QCOMPARE(flow->errors().count(QLatin1Char('\n')) + root.errors().count(QLatin1Char('\n')), qsizetype(expected.size()));
 }
 
 void tst_FsmLoader::nestedFileTakesStateElementOnTop()

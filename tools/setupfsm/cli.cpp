@@ -42,7 +42,7 @@ const char* kUsage =
     "  --answer PAGE.KEY=VALUE value of the input field KEY of a page (checklists: items separated by ',',\n"
     "                          licences: accept)\n"
     "  --timeout SECONDS       give up after this time (exit status 4)\n"
-    "  --strict                missing required properties are errors\n"
+    "  --strict                run: missing required properties are errors, not warnings\n"
     "  --json                  one JSON object per line on standard output\n"
     "  --quiet                 no human output (traces still follow the filters)\n"
     "  --trace-include RE      trace categories to show (regular expression)\n"

@@ -1,5 +1,6 @@
 // `setupfsm graph`: the flow as Graphviz DOT, nested FSMs as clusters.
 #include "cli.h"
+#include "findings.h"
 #include "options.h"
 
 #include "engine/fsm.h"
@@ -101,17 +102,13 @@ int Cli::graphCommand(const QStringList& arguments)
     if (!parseCommandOptions(arguments, allowed, &options, &error))
         return usageError(error);
     applyEnvironmentOptions(options);
-    if (!Host::instance().load(&error)) {
-        Cli::error(error);
+    // A flow with build errors is still drawn: the picture helps to find them.
+    std::unique_ptr<CFsm> fsm;
+    CDiagnostics found;
+    buildFlow(options, fsm, &found);
+    printFindings(found);
+    if (!fsm)
         return ExitBuildErrors;
-    }
-    std::unique_ptr<CFsm> fsm(Host::instance().build(options.build, &error));
-    if (!fsm) {
-        Cli::error(error);
-        return ExitBuildErrors;
-    }
-    if (!fsm->errors().isEmpty())
-        std::fputs(qPrintable(fsm->errors()), stderr);
 
     QString dot;
     QTextStream out(&dot);
@@ -122,5 +119,5 @@ int Cli::graphCommand(const QStringList& arguments)
     out << "}\n";
     out.flush();
     std::fputs(dot.toUtf8().constData(), stdout);
-    return fsm->errors().isEmpty() ? ExitOk : ExitBuildErrors;
+    return found.isEmpty() ? ExitOk : ExitBuildErrors;
 }

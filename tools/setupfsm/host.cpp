@@ -68,7 +68,7 @@ bool Host::load(QString* error)
     return false;
 }
 
-CFsm* Host::build(const BuildOptions& options, QString* error)
+CFsm* Host::build(const BuildOptions& options, QString* error, CDiagnostics* found)
 {
     m_appProperties = std::make_unique<CPropertyObject>(nullptr, "application");
     const QString appPath = options.appPath.isEmpty() ? QFileInfo(options.file).absolutePath() : options.appPath;
@@ -77,7 +77,7 @@ CFsm* Host::build(const BuildOptions& options, QString* error)
     for (const auto& [key, value] : options.settings)
         m_appProperties->setProperty(key.toLatin1().constData(), value);
 
-    CFsm* fsm = CFsm::loadTopFsm(m_generic, options.file, m_appProperties.get(), error);
+    CFsm* fsm = CFsm::loadTopFsm(m_generic, options.file, m_appProperties.get(), error, found);
     if (!fsm)
         return nullptr;
     fsm->setApplication(QCoreApplication::instance());

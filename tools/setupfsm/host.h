@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/diagnostic.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -26,9 +28,9 @@ public:
         QList<QPair<QString, QString>> settings;  // application properties
         QList<QPair<QString, QString>> properties; // root FSM properties
     };
-    // Builds the top FSM of a definition file. On failure returns null and the error text.
-    // A built FSM may still carry build errors in errors().
-    CFsm* build(const BuildOptions& options, QString* error);
+    // Builds the top FSM of a definition file. On failure returns null and the error text,
+    // with its place in `found`. A built FSM may still carry build errors in errors().
+    CFsm* build(const BuildOptions& options, QString* error, CDiagnostics* found = nullptr);
 
     CPropertyObject* applicationProperties() const { return m_appProperties.get(); }
 

@@ -1,6 +1,7 @@
-// `setupfsm run` and `setupfsm check`.
+// `setupfsm run`.
 #include "cli.h"
 #include "consolepages.h"
+#include "findings.h"
 #include "options.h"
 #include "variantjson.h"
 
@@ -99,66 +100,7 @@ private:
     int m_progress = 0;
 };
 
-bool buildFlow(const CommandOptions& options, std::unique_ptr<CFsm>& fsm)
-{
-    QString error;
-    if (!Host::instance().load(&error)) {
-        Cli::error(error);
-        return false;
-    }
-    fsm.reset(Host::instance().build(options.build, &error));
-    if (!fsm) {
-        Cli::error(error);
-        return false;
-    }
-    if (!fsm->errors().isEmpty()) {
-        std::fputs(qPrintable(fsm->errors()), stderr);
-        return false;
-    }
-    return true;
-}
-
-// Prints what a check found, as errors when strict and as warnings otherwise; false when it
-// found something and that is an error.
-bool reportFindings(CFsm* fsm, bool (CFsm::*check)(), bool strict)
-{
-    const qsizetype before = fsm->errors().size();
-    if ((fsm->*check)())
-        return true;
-    const QString found = fsm->errors().mid(before);
-    const QString label = strict ? QStringLiteral("error: ") : QStringLiteral("warning: ");
-    for (const QString& line : found.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        std::fputs(qPrintable(label + line + QLatin1Char('\n')), stderr);
-    return !strict;
-}
-
-bool statePathsPass(CFsm* fsm, bool strict)
-{
-    return reportFindings(fsm, &CFsm::checkStatePaths, strict);
-}
-
-bool requiredPropertiesPass(CFsm* fsm, bool strict)
-{
-    return reportFindings(fsm, &CFsm::checkRequiredProperties, strict);
-}
-
 } // namespace
-
-int Cli::checkCommand(const QStringList& arguments)
-{
-    CommandOptions options;
-    QString error;
-    if (!parseCommandOptions(arguments, kBuildOptions, &options, &error))
-        return usageError(error);
-    applyEnvironmentOptions(options);
-    std::unique_ptr<CFsm> fsm;
-    if (!buildFlow(options, fsm))
-        return ExitBuildErrors;
-    const bool clean = statePathsPass(fsm.get(), true) & requiredPropertiesPass(fsm.get(), true);
-    if (clean && !options.quiet)
-        std::printf("%s: OK\n", qPrintable(options.build.file));
-    return clean ? ExitOk : ExitBuildErrors;
-}
 
 int Cli::runCommand(const QStringList& arguments)
 {
@@ -183,10 +125,16 @@ int Cli::runCommand(const QStringList& arguments)
     } sinkReset;
 
     std::unique_ptr<CFsm> fsm;
-    if (!buildFlow(options, fsm))
+    CDiagnostics found;
+    if (!buildFlow(options, fsm, &found)) {
+        printFindings(found);
         return ExitBuildErrors;
+    }
     // A broken path may lie on a branch this run never takes: a warning, as for properties.
-    if (!(statePathsPass(fsm.get(), options.strict) & requiredPropertiesPass(fsm.get(), options.strict)))
+    found = checkFindings(fsm.get(), &CFsm::checkStatePaths, options.strict);
+    found += checkFindings(fsm.get(), &CFsm::checkRequiredProperties, options.strict);
+    printFindings(found);
+    if (hasErrors(found))
         return ExitBuildErrors;
 
     CFsm* root = fsm.get();
