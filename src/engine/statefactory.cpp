@@ -119,3 +119,19 @@ QStringList CStateFactory::ownStateTypes(bool states, bool fsms) const
     }
     return out;
 }
+
+void CStateFactory::setOptionalProperties(const QString& type, const QStringList& names)
+{
+    m_optionalProperties.insert(type, names);
+}
+
+QStringList CStateFactory::optionalProperties(const QString& type) const
+{
+    if (m_creators.contains(type))
+        return m_optionalProperties.value(type);
+    for (const CStateFactory* child : m_children) {
+        if (child->canCreate(type))
+            return child->optionalProperties(type);
+    }
+    return m_fallback ? m_fallback->optionalProperties(type) : QStringList();
+}

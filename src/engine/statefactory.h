@@ -34,11 +34,19 @@ public:
 
     CStateFactory* fallback() const { return m_fallback; }
 
+    // Properties a type reads when they are set, beside the required ones it declares itself:
+    // they describe the type to flow authors (`setupfsm types`, the schema of definition
+    // files) and change nothing when a flow runs. Looked up like a creation: own types, then
+    // children, then the fallback.
+    void setOptionalProperties(const QString& type, const QStringList& names);
+    QStringList optionalProperties(const QString& type) const;
+
 private:
     bool containsFactory(const CStateFactory* factory) const;
 
     QString m_name;
     QMap<QString, CStateCreator> m_creators;
+    QMap<QString, QStringList> m_optionalProperties;
     QList<CStateFactory*> m_children;
     CStateFactory* m_fallback;
     CStateFactory* m_owner = nullptr; // the factory that holds this one as a child

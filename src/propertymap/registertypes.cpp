@@ -14,5 +14,8 @@ void registerPropertyMapTypes(CStateFactory* factory)
     factory->addCreator(QStringLiteral("switch"), &createStateOf<CSwitchState>);
     factory->addCreator(QStringLiteral("match"), &createStateOf<CMatchExpressionState>);
     factory->addCreator(QStringLiteral("listIterator"), &createStateOf<CListIteratorState>);
+    factory->setOptionalProperties(QStringLiteral("compare"),
+                                   {QStringLiteral("comparisonType"), QStringLiteral("operator"), QStringLiteral("type")});
+    factory->setOptionalProperties(QStringLiteral("match"), {QStringLiteral("wildcard"), QStringLiteral("ignoreCase")});
     factory->addCreator(QStringLiteral("listIteratorFsm"), &createFsmOf<CIteratorFsm>);
 }

@@ -86,6 +86,38 @@ private slots:
             << "f.xml" << QStringList() << 1
             << QStringList {"f.xml:9: error: FSM f: the path s:q from state a on event next: q is no state of FSM s; "
                             "a run would stop with \"Start state doesn't exist.\""};
+
+        const QByteArray lint = R"(<fsm>
+  <states>
+    <state name="a" type="page"/>
+    <state name="b" type="page"><property key="events" value="again"/></state>
+    <state name="lost" type="page"/>
+  </states>
+  <events><event name="done"/><event name="spare"/></events>
+  <transitions>
+    <transition startstate="a"/>
+    <transition fromstate="a" event="next" tostate="b"/>
+    <transition fromstate="b" event="again" tostate="b"/>
+    <transition fromstate="lost" event="next" toexit="done"/>
+  </transitions>
+</fsm>
+)";
+        const QStringList lintFindings = {
+            "f.xml:5: warning: FSM f: state lost is never reached: no transition leads to it",
+            "f.xml:3: warning: FSM f: no exit can be reached from state a: a run that gets there never ends",
+            "f.xml:4: warning: FSM f: no exit can be reached from state b: a run that gets there never ends",
+            "f.xml:7: warning: FSM f: exit event spare is never used: no transition leaves with it"};
+        QTest::newRow("lint warnings") << Files {{"f.xml", lint}} << "f.xml" << QStringList() << 0 << lintFindings;
+        QTest::newRow("lint under --strict")
+            << Files {{"f.xml", lint}} << "f.xml" << QStringList {"--strict"} << 1
+            << QStringList(lintFindings).replaceInStrings(": warning: ", ": error: ");
+        // Inside a nested FSM: only what the parent enters counts, and its exits lead on.
+        QTest::newRow("lint follows nested FSMs")
+            << Files {{"f.xml", QByteArray(rootWith(R"(<state name="s" file="sub.xml"/>)")).replace(R"(tostate="s")", R"(tostate="s:q")")},
+                      {"sub.xml", QByteArray(kSubWithTitle).replace(R"(<state name="p")", R"(<state name="q" type="page"/><state name="p")")
+                                      .replace(R"(<transition fromstate="p")", R"(<transition fromstate="q" event="next" toexit="out"/><transition fromstate="p")")}}
+            << "f.xml" << QStringList() << 0
+            << QStringList {"sub.xml:3: warning: FSM s: state p is never reached: no transition leads to it"};
     }
 
     void findings()

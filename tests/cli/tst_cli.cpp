@@ -416,14 +416,6 @@ private slots:
         QVERIFY(r.out.contains("\"main:install:exit:installed\" -> \"main:done\" [label=\"installed\"]"));
     }
 
-    void typesListsTheFactory()
-    {
-        const Result r = runCli({QStringLiteral("types")});
-        QCOMPARE(r.status, 0);
-        QVERIFY(r.out.contains("fsm  (FSM)"));
-        QVERIFY(!r.out.contains("page")); // host types are not the library's
-    }
-
 private:
     QTemporaryDir m_dir;
 };

@@ -1,10 +1,13 @@
 // `setupfsm check`: builds a flow without running it and reports every finding once, with its
-// file and line.
+// file and line: build errors, broken paths and missing required properties as errors, and
+// what lint finds (states never reached, unused exit events, states with no way out) as
+// warnings, errors under --strict.
 #include "cli.h"
 #include "findings.h"
 #include "options.h"
 
 #include "engine/fsm.h"
+#include "engine/fsmlint.h"
 #include "engine/trace.h"
 
 #include <QJsonDocument>
@@ -64,6 +67,14 @@ int Cli::checkCommand(const QStringList& arguments)
     if (buildFlow(options, fsm, &found)) {
         found += checkFindings(fsm.get(), &CFsm::checkStatePaths, true);
         found += checkFindings(fsm.get(), &CFsm::checkRequiredProperties, true);
+    }
+    // A broken path makes states look unreachable or trapped: lint a flow that holds together.
+    if (fsm && found.isEmpty()) {
+        for (CDiagnostic d : lintFsm(fsm.get())) {
+            if (options.strict)
+                d.severity = CDiagnostic::Error;
+            found.append(d);
+        }
     }
     if (options.json)
         printJson(found);

@@ -30,7 +30,12 @@ const char* kUsage =
     "                          evaluate one property-map expression and print TYPE VALUE\n"
     "  encode IN OUT           scramble a definition file\n"
     "  decode IN OUT           unscramble a definition file\n"
-    "  types                   list the state types of the \"generic\" factory\n"
+    "  types [--markdown [FILE]]\n"
+    "                          list the state types with their events and properties (as a\n"
+    "                          Markdown table, or into FILE's marked section)\n"
+    "  functions [--markdown [FILE]]\n"
+    "                          list the expression functions with their parameter counts\n"
+    "  schema [FILE]           write an XML Schema of definition files\n"
     "\n"
     "Options of run (check and graph take the build options):\n"
     "  --set KEY=VALUE         application property (repeatable)\n"
@@ -129,6 +134,10 @@ int main(int argc, char** argv)
         return decodeCommand(arguments);
     if (command == QLatin1String("types"))
         return typesCommand(arguments);
+    if (command == QLatin1String("functions"))
+        return functionsCommand(arguments);
+    if (command == QLatin1String("schema"))
+        return schemaCommand(arguments);
 #ifdef SETUPFSM_HAVE_EVAL
     if (command == QLatin1String("eval"))
         return runEval(arguments);

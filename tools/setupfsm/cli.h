@@ -21,6 +21,8 @@ int graphCommand(const QStringList& arguments);
 int encodeCommand(const QStringList& arguments);
 int decodeCommand(const QStringList& arguments);
 int typesCommand(const QStringList& arguments);
+int functionsCommand(const QStringList& arguments);
+int schemaCommand(const QStringList& arguments);
 
 // Writes trace output to standard error in UTF-8: the library's own writer gives Latin-1 bytes,
 // and trace text may hold paths and names that Latin-1 cannot.

@@ -60,6 +60,9 @@ bool Host::load(QString* error)
         }
         m_hostFactory = new CStateFactory(QStringLiteral("host"));
         m_hostFactory->addCreator(QStringLiteral("page"), &createStateOf<CPageState>);
+        m_hostFactory->setOptionalProperties(QStringLiteral("page"),
+                                             {QStringLiteral("title"), QStringLiteral("text"), QStringLiteral("events"),
+                                              QStringLiteral("input"), QStringLiteral("answer")});
         m_generic = create(m_hostFactory);
         return m_generic != nullptr;
     }
