@@ -4,6 +4,7 @@
 #include "net/registertypes.h"
 #include "process/registertypes.h"
 #include "propertymap/registertypes.h"
+#include "settings/registertypes.h"
 #include "system/registertypes.h"
 #include "xml/registertypes.h"
 
@@ -17,6 +18,7 @@ extern "C" CStateFactory* createFactory(CStateFactory* fallback)
     registerCopyTypes(factory);
     registerXmlTypes(factory);
     registerHttpTypes(factory);
+    registerSettingsTypes(factory);
     registerNetTypes(factory);
     registerProcessTypes(factory);
     return factory;
