@@ -52,6 +52,42 @@ void appendKeys(QString& out, const CIniSection& section)
     }
 }
 
+// The key lines of one section: every line is split at its first "=".
+void readKeys(QStringView lines, CIniSection& section)
+{
+    qsizetype pos = 0;
+    while (pos < lines.size()) {
+        qsizetype end = lines.indexOf(u'\n', pos);
+        if (end < 0)
+            end = lines.size();
+        QStringView segment = lines.mid(pos, end - pos);
+        if (segment.endsWith(u'\r'))
+            segment.chop(1);
+        for (;;) {
+            const qsizetype cr = segment.indexOf(u'\r');
+            const QStringView line = cr < 0 ? segment : segment.left(cr);
+            const qsizetype equals = line.indexOf(u'=');
+            const QStringView key = equals < 0 ? line : line.left(equals);
+            const QStringView value = equals < 0 ? QStringView() : line.mid(equals + 1);
+            section.setValue(key.trimmed().toString(), value.trimmed().toString());
+            if (cr < 0)
+                break;
+            segment = segment.mid(cr + 1);
+        }
+        pos = end + 1;
+    }
+}
+
+// Where the line that holds `at` ends, past its line break (CR LF counts as one).
+qsizetype nextLine(QStringView text, qsizetype at)
+{
+    while (at < text.size() && text[at] != u'\n' && text[at] != u'\r')
+        ++at;
+    if (at < text.size())
+        at += text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n' ? 2 : 1;
+    return at;
+}
+
 } // namespace
 
 CIniParser::CIniParser() = default;
@@ -59,50 +95,48 @@ CIniParser::CIniParser() = default;
 CIniParser::CIniParser(const QString& text)
     : m_text(text)
 {
-    parse();
+    findSections();
 }
 
 CIniParser::~CIniParser() = default;
 
-void CIniParser::parse()
+void CIniParser::findSections()
 {
     if (m_text.isEmpty())
         return;
-    m_current = addSection(defaultSectionName());
     const QStringView all(m_text);
-    qsizetype pos = 0;
-    while (pos < all.size()) {
-        qsizetype end = all.indexOf(u'\n', pos);
-        if (end < 0)
-            end = all.size();
-        QStringView segment = all.mid(pos, end - pos);
-        if (segment.endsWith(u'\r'))
-            segment.chop(1);
-        for (qsizetype cr; (cr = segment.indexOf(u'\r')) >= 0; segment = segment.mid(cr + 1))
-            parseLine(segment.left(cr));
-        parseLine(segment);
-        pos = end + 1;
+    Entry* open = &startSection(defaultSectionName(), 0);
+    // Every header starts a line with "["; searching for the bracket skips the key lines fast.
+    for (qsizetype at = all.indexOf(u'['); at >= 0; at = all.indexOf(u'[', at + 1)) {
+        if (at > 0 && all[at - 1] != u'\n' && all[at - 1] != u'\r')
+            continue;
+        const qsizetype close = headerEnd(all.mid(at));
+        if (!close)
+            continue;
+        open->end = at;
+        const qsizetype next = nextLine(all, at + close + 1);
+        open = &startSection(all.mid(at + 1, close - 1).toString(), next);
+        at = next - 1;
     }
-    m_current = nullptr;
+    open->end = all.size();
 }
 
-void CIniParser::parseLine(QStringView line)
+CIniParser::Entry& CIniParser::startSection(const QString& name, qsizetype begin)
 {
-    if (const qsizetype end = headerEnd(line)) {
-        m_current = addSection(line.mid(1, end - 1).toString());
-        return;
-    }
-    const qsizetype equals = line.indexOf(u'=');
-    const QStringView key = equals < 0 ? line : line.left(equals);
-    const QStringView value = equals < 0 ? QStringView() : line.mid(equals + 1);
-    m_current->setValue(key.trimmed().toString(), value.trimmed().toString());
+    Entry& entry = m_sections[name];
+    entry.begin = begin;
+    entry.end = begin;
+    entry.section.reset();
+    return entry;
 }
 
-CIniSection* CIniParser::addSection(const QString& name)
+CIniSection* CIniParser::sectionOf(const QString& name, Entry& entry) const
 {
-    auto& slot = m_sections[name];
-    slot = std::make_unique<CIniSection>(name);
-    return slot.get();
+    if (!entry.section) {
+        entry.section = std::make_unique<CIniSection>(name);
+        readKeys(QStringView(m_text).mid(entry.begin, entry.end - entry.begin), *entry.section);
+    }
+    return entry.section.get();
 }
 
 QString CIniParser::text() const
@@ -110,13 +144,13 @@ QString CIniParser::text() const
     QString out;
     if (const CIniSection* defaults = section(defaultSectionName()))
         appendKeys(out, *defaults);
-    for (const auto& [name, section] : m_sections) {
+    for (auto& [name, entry] : m_sections) {
         if (name == defaultSectionName())
             continue;
         out += u'[';
         appendOneLine(out, name);
         out += QLatin1String("]\n");
-        appendKeys(out, *section);
+        appendKeys(out, *sectionOf(name, entry));
     }
     return out;
 }
@@ -133,7 +167,7 @@ QStringList CIniParser::sectionNames() const
 const CIniSection* CIniParser::section(const QString& name) const
 {
     const auto it = m_sections.find(name);
-    return it == m_sections.end() ? nullptr : it->second.get();
+    return it == m_sections.end() ? nullptr : sectionOf(name, it->second);
 }
 
 QString CIniParser::value(const QString& section, const QString& key) const
@@ -145,7 +179,8 @@ QString CIniParser::value(const QString& section, const QString& key) const
 
 void CIniParser::setValue(const QString& section, const QString& key, const QString& value)
 {
-    const auto it = m_sections.find(section);
-    CIniSection* s = it != m_sections.end() ? it->second.get() : addSection(section);
-    s->setValue(key, value);
+    auto it = m_sections.find(section);
+    if (it == m_sections.end())
+        it = m_sections.emplace(section, Entry()).first;
+    sectionOf(section, it->second)->setValue(key, value);
 }

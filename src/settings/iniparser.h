@@ -6,7 +6,9 @@
 // first "=" into key and value, both trimmed; a line without "=" is a key with an empty value.
 // Keys before the first header belong to the section "_default". A header repeats a section
 // by replacing it. Lines end at LF, CR LF or a lone CR. Parsing costs time in proportion to
-// the text.
+// the text: building the parser only finds the headers, and the keys of a section are read
+// when the section is first asked for, since a flow reads a few keys of a large file. The
+// const members fill that cache, so one parser is not for several threads at once.
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -41,11 +43,17 @@ public:
     void setValue(const QString& section, const QString& key, const QString& value);
 
 private:
-    void parse();
-    void parseLine(QStringView line);
-    CIniSection* addSection(const QString& name);
+    // A section's key lines in the text, and the section once they have been read.
+    struct Entry {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+        std::unique_ptr<CIniSection> section;
+    };
+
+    void findSections();
+    Entry& startSection(const QString& name, qsizetype begin);
+    CIniSection* sectionOf(const QString& name, Entry& entry) const;
 
     QString m_text;
-    std::map<QString, std::unique_ptr<CIniSection>> m_sections;
-    CIniSection* m_current = nullptr;
+    mutable std::map<QString, Entry> m_sections;
 };
