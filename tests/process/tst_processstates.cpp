@@ -69,6 +69,7 @@ private Q_SLOTS:
     void exitCodes();
     void argumentsArriveUnchanged_data();
     void argumentsArriveUnchanged();
+    void macrosAreExpanded();
     void badCommands_data();
     void badCommands();
     void timeoutLeavesTheProgramRunning();
@@ -156,6 +157,26 @@ void tst_ProcessStates::argumentsArriveUnchanged()
     expected << QStringLiteral("dump=") + dump << QStringLiteral("stdin=/dev/null") << QStringLiteral("fds=2");
     QCOMPARE(readDump(dump), expected);
     QFile::remove(dump);
+}
+
+void tst_ProcessStates::macrosAreExpanded()
+{
+    const QString name = uniqueName("macro");
+    helperCopy(m_dir, name);
+    const QByteArray temp = qgetenv("TEMP");
+    qputenv("TEMP", QFile::encodeName(m_dir.path()));
+    StateRun run(QStringLiteral("startProcess"),
+                 {{QStringLiteral("command"), QStringLiteral("%TEMP%/") + name},
+                  {QStringLiteral("argumentList"), QStringList {QStringLiteral("dump=%TEMP%/") + name + QStringLiteral(".dump")}},
+                  {QStringLiteral("timeout"), -1}});
+    const QString left = run.run();
+    if (temp.isNull())
+        qunsetenv("TEMP");
+    else
+        qputenv("TEMP", temp);
+    QCOMPARE(left, QStringLiteral("success"));
+    const QString dump = m_dir.filePath(name + QStringLiteral(".dump"));
+    QCOMPARE(readDump(dump).value(0), QStringLiteral("dump=") + dump);
 }
 
 void tst_ProcessStates::badCommands_data()
