@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "process/process.h"
 
+#include <QThread>
 #include <QTimer>
 #include <csignal>
 
@@ -8,6 +9,9 @@ CProcess::CProcess(QObject* parent) : QObject(parent), m_pollTimer(new QTimer(th
 {
     m_pollTimer->setInterval(100);
     connect(m_pollTimer, &QTimer::timeout, this, &CProcess::timeout);
+    // A queued connection rather than a posted call: the connection keeps its slot object, so
+    // nothing made on the worker is freed there after the event-loop thread used it.
+    connect(this, &CProcess::startedElsewhere, m_pollTimer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
 }
 
 CProcess::~CProcess() = default;
@@ -53,7 +57,10 @@ bool CProcess::startProgram(const QString& program, const QStringList& arguments
     if (!m_handle.start(program, arguments, &m_error))
         return false;
     // A timer only runs on its own thread; the start may come from a worker.
-    QMetaObject::invokeMethod(m_pollTimer, qOverload<>(&QTimer::start), Qt::AutoConnection);
+    if (thread() == QThread::currentThread())
+        m_pollTimer->start();
+    else
+        Q_EMIT startedElsewhere(QPrivateSignal());
     return true;
 }
 

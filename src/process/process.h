@@ -43,6 +43,8 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void processExited();
+    // Carries a start on another thread over to the poll timer's own thread.
+    void startedElsewhere(QPrivateSignal);
 
 private:
     bool startProgram(const QString& program, const QStringList& arguments);
