@@ -10,4 +10,10 @@ void registerProcessTypes(CStateFactory* factory)
     factory->addCreator(QStringLiteral("stopProcess"), &createStateOf<CStopProcessState>);
     factory->addCreator(QStringLiteral("startInstallShield7"), &createStateOf<CStartInstallShield7State>);
     factory->addCreator(QStringLiteral("shellExec"), &createStateOf<CShellExecState>);
+    const QStringList start = {QStringLiteral("argumentList"), QStringLiteral("timeout"), QStringLiteral("admin")};
+    factory->setOptionalProperties(QStringLiteral("startProcess"), start + QStringList {QStringLiteral("undo")});
+    factory->setOptionalProperties(QStringLiteral("stopProcess"), {QStringLiteral("timeout")});
+    factory->setOptionalProperties(QStringLiteral("startInstallShield7"),
+                                   start + QStringList {QStringLiteral("attachProcess")});
+    factory->setOptionalProperties(QStringLiteral("shellExec"), {QStringLiteral("argumentList")});
 }
