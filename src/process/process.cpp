@@ -33,6 +33,7 @@ void CProcess::addArgument(const QString& argument)
 
 bool CProcess::start()
 {
+    m_throughPkexec = false;
     QString program = Platform::resolveProgram(m_arguments.value(0), &m_error);
     return !program.isEmpty() && startProgram(program, m_arguments.mid(1));
 }
@@ -49,6 +50,7 @@ bool CProcess::startAsAdministrator()
         m_error = QStringLiteral("not administrator, and pkexec is not installed to ask for the rights");
         return false;
     }
+    m_throughPkexec = true;
     return startProgram(pkexec, QStringList(program) + m_arguments.mid(1));
 }
 

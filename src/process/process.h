@@ -30,6 +30,9 @@ public:
     Platform::ProcessHandle& handle() { return m_handle; }
     int exitCode() const { return m_handle.exitCode(); }
     bool normalExit() const { return m_handle.exitedNormally(); }
+    // Whether the last start went through pkexec, whose exit codes 126 and 127 say that the
+    // rights were not granted.
+    bool startedThroughPkexec() const { return m_throughPkexec; }
     // Why the last start failed.
     QString errorString() const { return m_error; }
 
@@ -52,5 +55,6 @@ private:
     Platform::ProcessHandle m_handle;
     QStringList m_arguments;
     QString m_error;
+    bool m_throughPkexec = false;
     QTimer* m_pollTimer = nullptr;
 };

@@ -107,6 +107,12 @@ int CActionStartApp::doAction()
             result = waitForProcess(*process, in.timeout, &code);
             if (result == Finished)
                 setReturnCode(code);
+            // A prompt for the password that was cancelled or failed is a failed start.
+            if (result == Finished && process == &m_process->handle() && m_process->startedThroughPkexec()
+                && (code == 126 || code == 127)) {
+                trace(QStringLiteral("  error: the administrator's password was not given (pkexec ended with %1)").arg(code));
+                result = Failed;
+            }
         }
     }
     setFinishEvent(result == Finished ? QStringLiteral("success") : QStringLiteral("failed"));

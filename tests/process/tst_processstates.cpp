@@ -273,18 +273,20 @@ void tst_ProcessStates::leavingStopsTheWaitOnly()
 void tst_ProcessStates::administrator_data()
 {
     QTest::addColumn<uint>("user");
-    QTest::addColumn<bool>("fakePkexec");
+    QTest::addColumn<QString>("pkexec"); // what the fake pkexec does after noting its arguments
     QTest::addColumn<QString>("event");
-    QTest::newRow("root") << 0u << false << QStringLiteral("success");
-    QTest::newRow("user without pkexec") << 65534u << false << QStringLiteral("failed");
-    QTest::newRow("user with pkexec") << 65534u << true << QStringLiteral("success");
+    QTest::newRow("root") << 0u << QString() << QStringLiteral("success");
+    QTest::newRow("user without pkexec") << 65534u << QString() << QStringLiteral("failed");
+    QTest::newRow("user with pkexec") << 65534u << QStringLiteral("exec \"$@\"") << QStringLiteral("success");
+    QTest::newRow("password not given") << 65534u << QStringLiteral("exit 126") << QStringLiteral("failed");
 }
 
 void tst_ProcessStates::administrator()
 {
     QFETCH(uint, user);
-    QFETCH(bool, fakePkexec);
+    QFETCH(QString, pkexec);
     QFETCH(QString, event);
+    const bool fakePkexec = !pkexec.isEmpty();
     if (geteuid() != 0)
         QSKIP("needs root to act as another user");
     // A folder the other user may enter and write: the fake pkexec notes its arguments there.
@@ -294,7 +296,7 @@ void tst_ProcessStates::administrator()
     if (fakePkexec) {
         QFile script(bin.filePath(QStringLiteral("pkexec")));
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\necho \"$@\" > %1\nexec \"$@\"\n").arg(note).toLocal8Bit());
+        script.write(QStringLiteral("#!/bin/sh\necho \"$@\" > %1\n%2\n").arg(note, pkexec).toLocal8Bit());
         script.close();
         script.setPermissions(QFileDevice::Permissions(0x7555));
     }
@@ -318,7 +320,7 @@ void tst_ProcessStates::administrator()
         QCOMPARE(f.readAll(), QByteArray("/bin/echo as administrator\n"));
     }
     if (event == QLatin1String("failed"))
-        QVERIFY(traces.contains(QStringLiteral("pkexec")));
+        QVERIFY(traces.contains(fakePkexec ? QStringLiteral("password") : QStringLiteral("pkexec")));
 }
 
 void tst_ProcessStates::stop_data()
