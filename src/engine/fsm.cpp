@@ -40,6 +40,8 @@ void CFsm::reset()
     const auto states = std::exchange(m_states, {});
     m_stateIndex.clear();
     m_current = nullptr;
+    m_iteratorLoops.clear();
+    m_loopsKnown = false;
     // A QObject leaves its parent's child list by a search and a move, so deleting thousands of
     // states and transitions one by one from the middle of the list took quadratic time. Take
     // this FSM's transitions out of every map first, then delete states and transitions in
@@ -143,6 +145,7 @@ void CFsm::startInState(const QString& path)
     SFSM_TRACE("fsm", QStringLiteral("*** FSM ") + objectName() + QStringLiteral(": start in state ")
                           + quoted(s->objectName()));
     m_progress = 0.0;
+    m_reported = 0;
     emitStarted(this, s);
     enterState(s, restOfPath(path, colon));
 }
@@ -175,6 +178,7 @@ void CFsm::enterState(CState* s, const QString& rest)
 {
     m_current = s;
     s->setListener(this);
+    weighLoop(s);
     if (rest.isEmpty()) {
         s->enter();
         return;
@@ -202,9 +206,13 @@ void CFsm::slot_stateFinished(CState* s, CTransition* t)
         return;
     }
     disconnectState(s);
-    m_progress += s->weight() * 100.0 / totalWeight();
+    // Going back is no progress: the page walked back to restores its own value.
+    const bool back = s->leaveEvent() == QLatin1String("pageBack");
+    if (!back)
+        m_progress = qMin(100.0, m_progress + s->weight() * 100.0 / totalWeight());
     emitFinished(s, t);
-    emitProgress(int(m_progress));
+    if (!back)
+        emitProgress(reportable(m_progress));
     t->fire();
 }
 
@@ -214,7 +222,12 @@ void CFsm::slot_stateProgress(int p)
         SFSM_TRACE("fsm", QStringLiteral("  ! Fatal Error ! Current state not set."));
         return;
     }
-    emitProgress(int(m_progress + m_current->weight() * double(p) / totalWeight()));
+    // A state leaving with "pageBack" reports 100 as it goes; that is no progress. Its leave
+    // event may be left from an earlier entry, but a report of 100 precedes a finish that counts
+    // the state's whole weight anyway.
+    if (p >= 100 && m_current->leaveEvent() == QLatin1String("pageBack"))
+        return;
+    emitProgress(reportable(m_progress + m_current->weight() * double(p) / totalWeight()));
 }
 
 void CFsm::slotChildFsmStarted(CFsm* fsm, CState* s)
@@ -260,8 +273,10 @@ void CFsm::finishOnExit(const QString& exitEvent)
 void CFsm::leaveState()
 {
     leave();
-    m_progress = 100.0;
-    emitProgress(100);
+    if (leaveEvent() != QLatin1String("pageBack")) {
+        m_progress = 100.0;
+        emitProgress(100);
+    }
     CTransition* t = transition(leaveEvent());
     // A back transition made for an FSM without parent FSM has no owner; the host only looks at
     // it, so it must not outlive the event loop pass.
@@ -342,22 +357,6 @@ QList<CTransitionRecord> CFsm::transitionTable()
         }
     }
     return table;
-}
-
-int CFsm::totalWeight() const
-{
-    return m_totalWeight > 0 ? m_totalWeight : 1;
-}
-
-void CFsm::computeTotalWeight()
-{
-    qlonglong total = 0;
-    for (CState* s : std::as_const(m_states))
-        total += s->weight();
-    const QVariant iterate = property("iterateCount");
-    if (iterate.isValid())
-        total *= Qt3::toUInt(iterate);
-    m_totalWeight = total > 0 && total <= INT_MAX ? int(total) : (total > INT_MAX ? INT_MAX : 1);
 }
 
 QStringList CFsm::navigation() const
@@ -442,6 +441,10 @@ void CFsm::jumpBack()
     if (here) {
         topPage(true);
         m_progress = popPageProgress();
+        // Walking back is the one way progress may fall, here and in every FSM around this one.
+        for (CFsm* f = this; f; f = f->parentFsm())
+            f->m_reported = 0;
+        emitProgress(reportable(m_progress));
         changeState(target.section(QLatin1Char(':'), d + 1));
     } else {
         finishOnExit(QStringLiteral("pageBack"));

@@ -136,11 +136,22 @@ signals:
 protected:
     int m_totalWeight = 1;
 
+    // A list iterator and the states of its loop.
+    struct IteratorLoop {
+        CState* iterator;
+        QSet<CState*> members;
+    };
+    const QList<IteratorLoop>& iteratorLoops();
+
 protected:
     // Traces the fatal line and tells the outermost FSM's listeners that the run stopped here.
     void stopOnFatalError(const QString& message);
 
 private:
+    void announceAgain();
+    qlonglong passes(CState* state);
+    void weighLoop(CState* entered);
+    int reportable(double progress);
     bool readDefinitionFile(const QString& fileName, QString& text, QString& path);
     // Appends a message to errors() and, placed at the line, to the diagnostics.
     void reportError(const QString& message, qint64 line);
@@ -172,6 +183,9 @@ private:
     QSet<QString> m_failedStates;
     QSet<QString> m_failedEvents;
     bool m_startWritten = false;
+    QList<IteratorLoop> m_iteratorLoops;
+    bool m_loopsKnown = false;
+    int m_reported = 0; // the last progress reported; it only falls on back navigation
 };
 
 // A host that builds its top FSM through a factory has no FSM to hang its application

@@ -709,8 +709,39 @@ bool CFsm::checkStatePaths()
     return ok;
 }
 
+// Transitions announce what they supply as they are added, but a nested FSM is built, and its
+// transitions added, before its parent's transitions tell it which of its own properties they
+// set; an FSM's transitions may also read a property that a later transition supplies. Once the
+// whole tree is built, announcing again until nothing new appears sees every supplier.
+void CFsm::announceAgain()
+{
+    QList<CTransition*> own;
+    if (CTransition* start = CState::transitions().value(kStartEvent))
+        own.append(start);
+    for (CState* s : std::as_const(m_states)) {
+        const auto map = s->transitions();
+        for (CTransition* t : map) {
+            if (t->parent() == this)
+                own.append(t);
+        }
+    }
+    const auto announced = [this] {
+        qsizetype n = announcedProperties().size();
+        for (CState* s : std::as_const(m_states))
+            n += s->announcedProperties().size();
+        return n;
+    };
+    qsizetype before = -1;
+    for (qsizetype now = announced(); now != before; now = announced()) {
+        before = now;
+        for (CTransition* t : std::as_const(own))
+            t->announceSuppliedProperties();
+    }
+}
+
 bool CFsm::checkRequiredProperties()
 {
+    announceAgain();
     bool ok = true;
     for (CState* s : std::as_const(m_states)) {
         const QStringList required = s->requiredProperties();

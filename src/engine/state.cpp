@@ -268,14 +268,17 @@ void CState::setWeight(int weight)
         m_weight = weight;
 }
 
+// Transitions may announce again once the whole tree is built; a name is listed once.
 void CState::addSuppliedProperty(const QString& name)
 {
-    m_suppliedProperties.append(name);
+    if (!m_suppliedProperties.contains(name))
+        m_suppliedProperties.append(name);
 }
 
 void CState::addAnnouncedProperty(const QString& name)
 {
-    m_announcedProperties.append(name);
+    if (!m_announcedProperties.contains(name))
+        m_announcedProperties.append(name);
 }
 
 void CState::addRequiredProperty(const QString& name)

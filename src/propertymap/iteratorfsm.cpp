@@ -10,13 +10,15 @@ CIteratorFsm::CIteratorFsm(QObject* parent, const char* name, CStateFactory* fac
 }
 
 // The iterator's own weight does not count: it is the list length that multiplies the work.
+// The list is usually filled only when the loop begins, after the start; until then it counts
+// as one item, so the states before the loop keep a share that cannot pass 100.
 void CIteratorFsm::computeTotalWeight()
 {
     qlonglong total = 0;
     qlonglong multiplier = 1;
     for (CState* s : states()) {
         if (s->inherits("CListIteratorState"))
-            multiplier = Qt3::toList(s->property("list")).size();
+            multiplier = qMax<qlonglong>(1, Qt3::toList(s->property("list")).size());
         else
             total += s->weight();
     }

@@ -38,6 +38,8 @@ private Q_SLOTS:
     void totalWeight_data();
     void totalWeight();
     void loopProgress();
+    void loopProgressStaysBounded_data();
+    void loopProgressStaysBounded();
 
 private:
     std::unique_ptr<CStateFactory> m_factory;
@@ -131,7 +133,7 @@ void tst_Iteration::totalWeight_data()
     QTest::addColumn<int>("total");
 
     QTest::newRow("three elements") << "a;b;c" << 6;
-    QTest::newRow("empty list counts one") << "" << 1;
+    QTest::newRow("empty list weighs one pass") << "" << 2;
 }
 
 void tst_Iteration::totalWeight()
@@ -200,6 +202,57 @@ void tst_Iteration::loopProgress()
     QVERIFY(runToEnd(qobject_cast<CFsm*>(fsm.get())));
     // Each finished work state adds 100/6, reported truncated.
     QCOMPARE(afterWork, (QList<int> {16, 33, 50, 66, 83, 100}));
+}
+
+// The list is filled only as the loop begins, after the states before it have reported their
+// share: the loop's weight then joins the total, and what was reported is neither exceeded nor
+// taken back.
+void tst_Iteration::loopProgressStaysBounded_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QList<int>>("reported");
+
+    // pre 1 + work 2 x 3 items = 7: 33 stays until the loop catches up (3/7 = 42).
+    QTest::newRow("plain fsm: loop states count per item") << "fsm" << QList<int> {33, 42, 71, 100};
+    // (pre 1 + work 2) x 3 items = 9.
+    QTest::newRow("iterating fsm: every state counts per item") << "listIteratorFsm" << QList<int> {33, 55, 77, 100};
+}
+
+void tst_Iteration::loopProgressStaysBounded()
+{
+    QFETCH(QString, type);
+    QFETCH(QList<int>, reported);
+
+    const QString xml = QStringLiteral(R"~(<fsm>
+      <states>
+        <state name="pre" type="test" weight="1"/>
+        <state name="iterator" type="listIterator"/>
+        <state name="work" type="test" weight="2"/>
+      </states>
+      <events><event name="done"/></events>
+      <transitions>
+        <transition startstate="pre"/>
+        <transition fromstate="pre" event="next" tostate="iterator">
+          <propertymap target="list" function="split('a;b;c', ';')"/>
+        </transition>
+        <transition fromstate="iterator" event="nextItem" tostate="work"/>
+        <transition fromstate="iterator" event="lastItem" toexit="done"/>
+        <transition fromstate="work" event="next" tostate="iterator"/>
+      </transitions></fsm>)~");
+    QDomDocument doc;
+    QVERIFY(doc.setContent(xml));
+    std::unique_ptr<CState> state(m_factory->createState(type, doc.documentElement(), nullptr, QStringLiteral("loop")));
+    auto* fsm = qobject_cast<CFsm*>(state.get());
+    QVERIFY(fsm);
+    QCOMPARE(fsm->errors(), QString());
+
+    QList<int> values;
+    QObject::connect(fsm, &CState::progress, fsm, [&](int p) {
+        if (values.isEmpty() || values.last() != p)
+            values.append(p);
+    });
+    QVERIFY(runToEnd(fsm));
+    QCOMPARE(values, reported);
 }
 
 QTEST_GUILESS_MAIN(tst_Iteration)
