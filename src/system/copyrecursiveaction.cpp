@@ -2,6 +2,11 @@
 #include "system/copyrecursiveaction.h"
 #include "engine/trace.h"
 #include "engine/variantconv.h"
+#include "platform/platform.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
 
 CActionCopyRecursive::CActionCopyRecursive(QObject* parent, const char* name) : CActionCopyFiles(parent, name) {}
 
@@ -67,6 +72,7 @@ int CActionCopyRecursive::copyDirectory(const QString& source, const QString& de
                    QStringLiteral(" ! Warning ! ") + source + QStringLiteral(" leads back into the tree; not copied again."));
         return 0;
     }
+    const bool existed = QFileInfo(destination).isDir();
     if (!ensureDirectory(destination)) {
         SFSM_TRACE("actionCopyRecursive", QStringLiteral("! failed creating directory ") + destination);
         appendFailure(QStringLiteral("Failed creating directory %1\n").arg(destination));
@@ -91,7 +97,7 @@ int CActionCopyRecursive::copyDirectory(const QString& source, const QString& de
             continue;
         }
         SFSM_TRACE("actionCopyRecursive", QStringLiteral("Copy file ") + path);
-        const int code = copyFile(path, target);
+        const int code = entry.isLink ? copyLink(path, target) : copyFile(path, target);
         if (code == CFileCopier::Stopped && stopRequested())
             return result;
         if (code != CFileCopier::Copied) {
@@ -101,5 +107,22 @@ int CActionCopyRecursive::copyDirectory(const QString& source, const QString& de
         }
         step();
     }
+    if (!existed)
+        takeMode(source, destination);
     return result;
+}
+
+int CActionCopyRecursive::copyLink(const QString& source, const QString& destination)
+{
+    return m_copier.copyLink(source, destination);
+}
+
+// A folder the copy creates takes its source's permission bits less the umask, as cp does. They
+// are set once the folder is filled: a read-only source folder would otherwise refuse its files.
+void CActionCopyRecursive::takeMode(const QString& source, const QString& destination)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(source).constData(), &st) != 0)
+        return;
+    ::chmod(QFile::encodeName(destination).constData(), st.st_mode & 0777 & ~Platform::fileCreationMask());
 }

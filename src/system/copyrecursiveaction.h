@@ -21,6 +21,8 @@ public:
     // Files in the tree, skipping what the copy skips; 0 when the folder does not exist.
     virtual int countAll(const QString& directory);
     virtual int copyDirectory(const QString& source, const QString& destination);
+    // Reproduces a symbolic link; returns a CFileCopier::Code.
+    int copyLink(const QString& source, const QString& destination);
 
 protected:
     int doAction() override;
@@ -28,6 +30,7 @@ protected:
 private:
     int countAll(const QString& directory, CDirTrail& trail);
     void appendFailure(const QString& text);
+    void takeMode(const QString& source, const QString& destination);
 
     QString m_source;
     QString m_destination;

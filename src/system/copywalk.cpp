@@ -52,12 +52,17 @@ QList<Entry> treeEntries(const QString& directory)
         Entry e;
         if (d->d_type == DT_DIR) {
             e.isDirectory = true;
-        } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+        } else if (d->d_type == DT_LNK) {
+            e.isLink = true;
+        } else if (d->d_type == DT_UNKNOWN) {
             struct stat st;
             const QByteArray path = encoded + '/' + name;
-            if (::stat(path.constData(), &st) != 0 || !(S_ISDIR(st.st_mode) || S_ISREG(st.st_mode)))
+            if (::lstat(path.constData(), &st) != 0)
                 continue;
+            e.isLink = S_ISLNK(st.st_mode);
             e.isDirectory = S_ISDIR(st.st_mode);
+            if (!e.isLink && !e.isDirectory && !S_ISREG(st.st_mode))
+                continue;
         } else if (d->d_type != DT_REG) {
             // Pipes, sockets and devices are system entries, no files: opening a pipe waits
             // for a writer forever, and a device such as /dev/zero never ends.

@@ -17,15 +17,16 @@ QString join(const QString& directory, const QString& name);
 // by ";" or blanks; empty for all), sorted by name ignoring case, never "." or "..".
 QFileInfoList list(const QString& directory, const QString& nameFilter, QDir::Filters filters);
 
-// One entry of a folder as a tree walk needs it. isDirectory follows links, like QFileInfo.
+// One entry of a folder as a tree walk needs it: a file, a folder or a symbolic link.
 struct Entry {
     QString name;
     bool isDirectory = false;
+    bool isLink = false; // whatever it leads to, broken links included; never a directory
 };
 
-// Every file and folder of a folder (names beginning with "." included, never "." or "..";
-// links count as what they lead to, so broken links, pipes, sockets and devices are left
-// out), sorted like list(). Read with readdir: listing a folder through QDir cost more than copying a small file
+// Every file, folder and symbolic link of a folder (names beginning with "." included, never
+// "." or ".."; pipes, sockets and devices are left out), sorted like list(). Links are
+// entries of their own, never followed: a tree copy reproduces them as links, as cp -r does. Read with readdir: listing a folder through QDir cost more than copying a small file
 // from it, and a tree walk lists every folder twice (counting, then copying).
 QList<Entry> treeEntries(const QString& directory);
 

@@ -101,7 +101,7 @@ CFileCopier::Code CFileCopier::copy(const QString& source, const QString& destin
 
     // Opened without truncation first: when the destination is the source itself (the same
     // folder on both sides, or a link to it), truncating would destroy the only copy.
-    Descriptor out(::open(dst.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+    Descriptor out(::open(dst.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, inStat.st_mode & 0777));
     if (out.get() < 0) {
         m_lastError = errno;
         return DestinationNotWritable;
@@ -153,6 +153,32 @@ CFileCopier::Code CFileCopier::copy(const QString& source, const QString& destin
     if (code != Copied)
         ::unlink(dst.constData());
     return code;
+}
+
+CFileCopier::Code CFileCopier::copyLink(const QString& source, const QString& destination)
+{
+    m_lastError = 0;
+    const QByteArray src = QFile::encodeName(source);
+    const QByteArray dst = QFile::encodeName(destination);
+    QByteArray text(4096, Qt::Uninitialized);
+    const ssize_t n = ::readlink(src.constData(), text.data(), size_t(text.size()));
+    if (n < 0 || n >= text.size()) {
+        m_lastError = n < 0 ? errno : ENAMETOOLONG;
+        return (errno == ENOENT || errno == ENOTDIR) ? SourceMissing : SourceNotReadable;
+    }
+    text.truncate(n);
+    struct stat st;
+    if (::lstat(dst.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode) || ::unlink(dst.constData()) != 0) {
+            m_lastError = S_ISDIR(st.st_mode) ? EISDIR : errno;
+            return DestinationNotWritable;
+        }
+    }
+    if (::symlink(text.constData(), dst.constData()) != 0) {
+        m_lastError = errno;
+        return DestinationNotWritable;
+    }
+    return Copied;
 }
 
 CFileCopier::Step CFileCopier::copyInKernel(int in, int out, qint64 size, qint64& done)

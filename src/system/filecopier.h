@@ -35,9 +35,16 @@ public:
     CFileCopier(const CFileCopier&) = delete;
     CFileCopier& operator=(const CFileCopier&) = delete;
 
-    // Copies source to destination, replacing an existing file. Attributes and time stamps
-    // are not copied. A destination that is the source itself is left as it is.
+    // Copies source to destination, replacing an existing file. A new file takes the source's
+    // permission bits less the umask, as cp does; an existing one keeps its own. Owner, time
+    // stamps and the set-id bits are not copied. A destination that is the source itself is
+    // left as it is.
     Code copy(const QString& source, const QString& destination);
+
+    // Makes destination a symbolic link with the text of the link source, replacing a file or
+    // link there. The link is never followed, so one that leads out of a copied tree (or
+    // nowhere) stays what it was.
+    Code copyLink(const QString& source, const QString& destination);
 
     void setChunkProgress(ChunkProgress progress) { m_chunkProgress = std::move(progress); }
 
