@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "platform/profilekeys.h"
 
 #include <QFile>
 #include <QMutex>
@@ -35,8 +36,11 @@ QSettings* profile()
     if (!s.loaded) {
         s.loaded = true;
         const QString file = qEnvironmentVariable("SETUPFSM_PROFILE");
-        if (!file.isEmpty())
+        if (!file.isEmpty()) {
             s.settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+            for (const QString& line : unknownProfileKeys(*s.settings))
+                qWarning("%s", qUtf8Printable(line));
+        }
     }
     return s.settings.get();
 }
@@ -89,6 +93,22 @@ FileKind fileKind(const QString& path)
     default:
         return FileKind::Other;
     }
+}
+
+unsigned fileCreationMask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const unsigned mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mask;
+            }
+        }
+    }
+    return 022;
 }
 
 void preferHugePages(void* address, qint64 length)

@@ -27,6 +27,10 @@ void onProfileReload(void (*dropCache)());
 enum class FileKind { Missing, Regular, Directory, Pipe, Device, Other };
 FileKind fileKind(const QString& path);
 
+// The process's file creation mask. umask() can only be read by setting it, which races with
+// threads creating files, so the mask is read from the process status instead.
+unsigned fileCreationMask();
+
 // Asks the system to back a large buffer with huge pages where it can. The first touch of each
 // small page costs a fault, and in a virtual machine the faults of a buffer of many megabytes
 // cost more than filling it; a hint the system cannot follow changes nothing.
