@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing setupfsm needs on Debian 12, when it is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-5compat-dev libgl-dev zlib1g-dev openssl libxml2-utils)
+packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-5compat-dev libgl-dev zlib1g-dev openssl libxml2-utils pkgconf)
 # Peer benchmarks and the fuzzers are optional: SETUPFSM_EXTRA=1 adds their packages.
 if [[ "${SETUPFSM_EXTRA:-0}" == 1 ]]; then
   packages+=(qt6-scxml-dev clang libclang-rt-14-dev valgrind curl python3)

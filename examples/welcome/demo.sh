@@ -4,7 +4,12 @@
 # example's components into ${TARGET_DIR:-/tmp/setupfsm-example}.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-setupfsm=${SETUPFSM:-$here/../../build/tools/setupfsm/setupfsm}
+# The host of the build tree, else the one installed with this copy of the example, else PATH's.
+setupfsm=${SETUPFSM:-}
+for candidate in "$here/../../build/tools/setupfsm/setupfsm" "$here/../../../../bin/setupfsm"; do
+  if [[ -z $setupfsm && -x $candidate ]]; then setupfsm=$candidate; fi
+done
+setupfsm=${setupfsm:-setupfsm}
 exec "$setupfsm" run --property "targetDir=${TARGET_DIR:-/tmp/setupfsm-example}" "$@" \
   --answer welcome=next --answer options=next --answer confirm=pageBack \
   --answer options=pageBack --answer welcome=next --answer options=next \

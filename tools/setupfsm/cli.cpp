@@ -119,7 +119,7 @@ int main(int argc, char** argv)
         return ExitOk;
     }
     if (command == QLatin1String("--version")) {
-        std::printf("setupfsm 1.0.0\n");
+        std::printf("setupfsm %s\n", SETUPFSM_VERSION);
         return ExitOk;
     }
     if (command == QLatin1String("run"))

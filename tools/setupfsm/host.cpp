@@ -20,10 +20,14 @@ QStringList pluginCandidates()
     const QString fromEnv = qEnvironmentVariable("SETUPFSM_PLUGIN");
     if (!fromEnv.isEmpty())
         candidates << fromEnv;
+    const QString dir = QCoreApplication::applicationDirPath();
+#ifdef SETUPFSM_INSTALLED_PLUGIN
+    // An installed host takes the library installed beside it, even while its build tree exists.
+    candidates << dir + QLatin1Char('/') + QStringLiteral(SETUPFSM_INSTALLED_PLUGIN);
+#endif
 #ifdef SETUPFSM_PLUGIN_PATH
     candidates << QStringLiteral(SETUPFSM_PLUGIN_PATH);
 #endif
-    const QString dir = QCoreApplication::applicationDirPath();
     candidates << dir + QStringLiteral("/../lib/libsetupfsm.so") << dir + QStringLiteral("/libsetupfsm.so")
                << QStringLiteral("setupfsm");
     return candidates;
