@@ -18,12 +18,25 @@ set_target_properties(setupfsm PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION $
 install(TARGETS setupfsm LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS setupfsm-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The headers of the classes a host drives, and the headers they include: nothing more is
-# promised to hosts.
-set(host_headers
-  engine/fsm.h engine/nameindex.h engine/object.h engine/state.h engine/statefactory.h
-  engine/trace.h engine/transition.h engine/variantconv.h plugin/plugin.h)
+# The headers of the classes a host drives and every header of ours they include, followed at
+# configure time so that a new include cannot leave an installed header dangling. Nothing more
+# is promised to hosts.
+set(host_headers engine/fsm.h engine/state.h engine/statefactory.h engine/object.h engine/transition.h
+  engine/trace.h plugin/plugin.h)
+set(pending ${host_headers})
+while(pending)
+  list(POP_FRONT pending header)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/src/${header} includes REGEX "^#include \"[a-z]+/[a-z0-9_]+\\.h\"")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" included "${line}")
+    if(NOT included IN_LIST host_headers)
+      list(APPEND host_headers ${included})
+      list(APPEND pending ${included})
+    endif()
+  endforeach()
+endwhile()
 foreach(header ${host_headers})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${header})
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/src/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/setupfsm/${folder})
 endforeach()
