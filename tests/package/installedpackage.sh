@@ -14,7 +14,7 @@ quiet cmake --install "$build" --prefix "$prefix"
 lib=$(find "$prefix" -name 'libsetupfsm.so' -printf '%h\n' | head -1)
 test -n "$lib" || { echo "no library installed"; exit 1; }
 for f in bin/setupfsm include/setupfsm/engine/fsm.h include/setupfsm/plugin/plugin.h \
-         share/setupfsm/examples/welcome/main.xml; do
+         share/setupfsm/examples/welcome/main.xml share/setupfsm/setupfsm.xsd; do
   test -e "$prefix/$f" || { echo "not installed: $f"; exit 1; }
 done
 test -x "$prefix/share/setupfsm/examples/welcome/payload/tools/tool.sh" || { echo "tool.sh lost its mode"; exit 1; }
@@ -22,6 +22,7 @@ test -x "$prefix/share/setupfsm/examples/welcome/payload/tools/tool.sh" || { ech
 # The installed host finds the installed library, and its version is the package's.
 "$prefix/bin/setupfsm" --version | grep -qx "setupfsm [0-9.]*"
 SETUPFSM_PLUGIN= quiet "$prefix/bin/setupfsm" check "$prefix/share/setupfsm/examples/welcome/main.xml"
+quiet xmllint --noout --schema "$prefix/share/setupfsm/setupfsm.xsd" "$prefix/share/setupfsm/examples/welcome/main.xml"
 
 quiet cmake -S "$source/consumer" -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix"
 quiet cmake --build "$scratch/consumer"
