@@ -2,6 +2,10 @@
 # Installs what building and testing setupfsm needs on Debian 12, when it is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-5compat-dev libgl-dev zlib1g-dev openssl libxml2-utils pkgconf)
+# The network tests: namespaces and addresses (iproute2), a DHCP server on the peer end
+# (dnsmasq-base: the program alone; the dnsmasq package would also start a DNS service on the
+# machine), the client the network library renews leases with, and ping for comparisons.
+packages+=(iproute2 dnsmasq-base isc-dhcp-client iputils-ping)
 # Peer benchmarks and the fuzzers are optional: SETUPFSM_EXTRA=1 adds their packages.
 if [[ "${SETUPFSM_EXTRA:-0}" == 1 ]]; then
   packages+=(qt6-scxml-dev clang libclang-rt-14-dev valgrind curl python3)
