@@ -5,6 +5,7 @@
 #include "bench.h"
 #include "engine/state.h"
 #include "engine/statefactory.h"
+#include "engine/transition.h"
 #include "ipkit/icmp.h"
 #include "plugin/plugin.h"
 

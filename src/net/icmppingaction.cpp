@@ -32,7 +32,8 @@ CActionIcmpPing::~CActionIcmpPing()
 
 void CActionIcmpPing::reset()
 {
-    setTotalSteps(Qt3::toInt(property("timeout")) / 1000);
+    // A negative time-out waits no time at all, and so has no steps either.
+    setTotalSteps(qMax(0, Qt3::toInt(property("timeout")) / 1000));
     CThreadedAction::reset();
     startProgressTimer();
 }
