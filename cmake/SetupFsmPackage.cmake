@@ -16,6 +16,8 @@ target_compile_definitions(setupfsm-cli PRIVATE SETUPFSM_VERSION="${PROJECT_VERS
 set_target_properties(setupfsm PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 
 install(TARGETS setupfsm LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The network library's backends: the plug-in loads them from its own directory.
+install(TARGETS setupfsm-ipkit LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS setupfsm-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The headers of the classes a host drives and every header of ours they include, followed at
