@@ -92,6 +92,11 @@ bool CSettingsStore::read(const QString& key, QVariant* value) const
 
 bool CSettingsStore::write(const QString& key, const QVariant& value)
 {
+    // Qt ignores a key of nothing but separators, and would leave the write looking done.
+    if (QString(key).remove(QLatin1Char('/')).isEmpty()) {
+        m_errorText = QStringLiteral("no key");
+        return false;
+    }
     if (!mayWrite(m_fileName)) {
         m_errorText = QStringLiteral("access denied");
         return false;

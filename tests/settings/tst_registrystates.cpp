@@ -195,6 +195,8 @@ void tst_RegistryStates::removeValue()
              QStringLiteral("failed"));
     QCOMPARE(runState(remove, location(QStringLiteral("a/b"))).event, QStringLiteral("success"));
     QCOMPARE(runState(remove, location(QString())).event, QStringLiteral("failed"));
+    QCOMPARE(runState(QStringLiteral("writeRegistry"), with(location(QStringLiteral("//")), QStringLiteral("value"), 1)).event,
+             QStringLiteral("failed"));
 }
 
 void tst_RegistryStates::entryList_data()
