@@ -85,6 +85,9 @@ public:
     void setFileName(const QString& fileName) { m_fileName = fileName; }
     const QMap<QString, CState*>& states() const { return m_states; }
     const QStringList& pageStack() const { return m_pageStack; }
+    // The exit events whose "event" element says failure="yes": a host reports leaving through
+    // one of them as a failed run, although the FSM itself ended normally.
+    const QStringList& failureEvents() const { return m_failureEvents; }
     // The root FSM of the page stack: the outermost FSM above this one.
     CFsm* parentFsm() const;
 
@@ -186,6 +189,7 @@ private:
     QList<IteratorLoop> m_iteratorLoops;
     bool m_loopsKnown = false;
     int m_reported = 0; // the last progress reported; it only falls on back navigation
+    QStringList m_failureEvents;
 };
 
 // A host that builds its top FSM through a factory has no FSM to hang its application

@@ -192,6 +192,8 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
             const QString name = e.attribute(QStringLiteral("name"));
             m_lines.insert(lineKey('e', name), e.line);
             addEvents(QStringList {name});
+            if (e.attribute(QStringLiteral("failure")).toLower() == QLatin1String("yes") && !m_failureEvents.contains(name))
+                m_failureEvents.append(name);
         }
     };
     if (t_nesting >= kMaxFsmNesting) {

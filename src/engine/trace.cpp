@@ -22,6 +22,8 @@ struct Settings {
     bool timestamps = false;
     QRegularExpression includeRe;
     QRegularExpression excludeRe;
+    bool includeOnName = false;
+    bool excludeOnName = false;
 };
 
 // The trace lock serialises whole messages; it is not recursive on purpose, so a message is
@@ -63,20 +65,21 @@ QByteArray paddedCategory(const char* category)
     return c;
 }
 
-bool decide(const QByteArray& padded)
+bool decide(const char* category)
 {
     const Settings& s = g_settings;
     if (s.include.isEmpty())
         return true;
     if (s.include == QLatin1String(".*") && s.exclude.isEmpty())
         return true;
-    const QString text = QString::fromLatin1(padded);
+    const QString padded = QString::fromLatin1(paddedCategory(category));
+    const QString name = QString::fromLatin1(category);
     // An invalid pattern matches nothing.
-    if (!s.includeRe.isValid() || !s.includeRe.match(text).hasMatch())
+    if (!s.includeRe.isValid() || !s.includeRe.match(s.includeOnName ? name : padded).hasMatch())
         return false;
     if (s.exclude.isEmpty())
         return true;
-    return !(s.excludeRe.isValid() && s.excludeRe.match(text).hasMatch());
+    return !(s.excludeRe.isValid() && s.excludeRe.match(s.excludeOnName ? name : padded).hasMatch());
 }
 
 QByteArray timestampPrefix()
@@ -145,19 +148,19 @@ void writeText(const QString& text)
 
 bool enabled(const char* category)
 {
-    const QByteArray padded = paddedCategory(category);
+    const QByteArray key(category);
     {
         QReadLocker locker(&g_settingsLock);
         if (g_settings.loaded) {
-            auto it = g_decisions.constFind(padded);
+            auto it = g_decisions.constFind(key);
             if (it != g_decisions.constEnd())
                 return it.value();
         }
     }
     QWriteLocker locker(&g_settingsLock);
     loadSettingsLocked();
-    const bool on = decide(padded);
-    g_decisions.insert(padded, on);
+    const bool on = decide(category);
+    g_decisions.insert(key, on);
     return on;
 }
 
@@ -215,19 +218,21 @@ static void changed()
     g_generation.fetchAndAddOrdered(1);
 }
 
-void setIncludeFilter(const QString& pattern)
+void setIncludeFilter(const QString& pattern, FilterOn on)
 {
     QWriteLocker locker(&g_settingsLock);
     g_settings.includeSet = true;
+    g_settings.includeOnName = on == FilterOn::Name;
     g_settings.include = pattern;
     g_settings.includeRe = QRegularExpression(pattern);
     changed();
 }
 
-void setExcludeFilter(const QString& pattern)
+void setExcludeFilter(const QString& pattern, FilterOn on)
 {
     QWriteLocker locker(&g_settingsLock);
     g_settings.excludeSet = true;
+    g_settings.excludeOnName = on == FilterOn::Name;
     g_settings.exclude = pattern;
     g_settings.excludeRe = QRegularExpression(pattern);
     changed();

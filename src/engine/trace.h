@@ -24,8 +24,11 @@ bool header(const char* category);
 void write(const QByteArray& latin1Text);
 
 // Settings a host may fix before the first trace line; they override the settings store.
-void setIncludeFilter(const QString& pattern);
-void setExcludeFilter(const QString& pattern);
+// A filter sees the tag's padded category, as filters from the settings store do, or, for
+// hosts whose users write "^fsm$", the category name as written.
+enum class FilterOn { PaddedTag, Name };
+void setIncludeFilter(const QString& pattern, FilterOn on = FilterOn::PaddedTag);
+void setExcludeFilter(const QString& pattern, FilterOn on = FilterOn::PaddedTag);
 void setTimestamps(bool on);
 
 // A host callback that receives every finished trace output (tag and text, as written).

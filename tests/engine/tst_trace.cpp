@@ -18,6 +18,7 @@ private Q_SLOTS:
     void lineFormat();
     void filters_data();
     void filters();
+    void hostFiltersSeeTheName();
     void filteredCategoryComposesNothing();
     void timestampFormat_data();
     void timestampFormat();
@@ -134,6 +135,21 @@ void tst_Trace::filters()
     Trace::line(category.constData(), QStringLiteral("text"));
     // A rejected category writes neither its tag nor its text.
     QCOMPARE(m_out.size(), written ? 1 : 0);
+}
+
+void tst_Trace::hostFiltersSeeTheName()
+{
+    // Anchored on both ends: the padded tag "fsm" followed by 17 blanks must not decide.
+    Trace::setIncludeFilter(QStringLiteral("^fsm$"), Trace::FilterOn::Name);
+    QVERIFY(Trace::enabled("fsm"));
+    QVERIFY(!Trace::enabled("fsmx"));
+    Trace::setIncludeFilter(QStringLiteral(".*"), Trace::FilterOn::Name);
+    Trace::setExcludeFilter(QStringLiteral("^state$"), Trace::FilterOn::Name);
+    QVERIFY(!Trace::enabled("state"));
+    QVERIFY(Trace::enabled("fsm"));
+    // A store-style filter on the same pattern sees the padding and matches nothing.
+    Trace::setIncludeFilter(QStringLiteral("^fsm$"));
+    QVERIFY(!Trace::enabled("fsm"));
 }
 
 void tst_Trace::filteredCategoryComposesNothing()

@@ -51,14 +51,16 @@ int Cli::checkCommand(const QStringList& arguments)
                                  QStringLiteral("profile"),       QStringLiteral("trace-include"),
                                  QStringLiteral("trace-exclude"), QStringLiteral("trace-timestamps"),
                                  QStringLiteral("strict"),        QStringLiteral("quiet"),
-                                 QStringLiteral("json")};
+                                 QStringLiteral("json"),          QStringLiteral("verbose"),
+                                 QStringLiteral("log")};
     if (!parseCommandOptions(arguments, allowed, &options, &error))
         return usageError(error);
-    applyEnvironmentOptions(options);
+    if (!applyEnvironmentOptions(options, &error))
+        return usageError(error);
     // The findings are what check says; the trace lines of the same problems would say each
-    // of them twice. They are shown only when asked for.
-    if (!options.traceIncludeSet)
-        Trace::setSink([](const QString&) {});
+    // of them twice. They are shown only when asked for (a log still gets them).
+    if (!options.traceIncludeSet && !options.output.verbose)
+        traceOutput().setEcho(nullptr);
 
     std::unique_ptr<CFsm> fsm;
     CDiagnostics found;
@@ -80,7 +82,7 @@ int Cli::checkCommand(const QStringList& arguments)
         printJson(found);
     else
         printFindings(found);
-    if (!options.quiet && !options.json)
+    if (!options.output.quiet && !options.json)
         std::printf("%s: %s\n", qPrintable(options.build.file), qPrintable(summary(found)));
     return hasErrors(found) ? ExitBuildErrors : ExitOk;
 }

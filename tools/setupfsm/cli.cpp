@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
@@ -24,7 +25,8 @@ const char* kUsage =
     "\n"
     "Commands:\n"
     "  run [options] FILE      build the flow of a definition file and run it to its exit event\n"
-    "  check [options] FILE    report build errors, broken state paths and missing required properties\n"
+    "  check [options] FILE    report build errors, broken state paths and missing required properties,\n"
+    "                          each with its file and line\n"
     "  graph [options] FILE    print the flow as a Graphviz DOT graph\n"
     "  eval [--from K=V] [--fsm K=V] [--app K=V] EXPR\n"
     "                          evaluate one property-map expression and print TYPE VALUE\n"
@@ -36,25 +38,46 @@ const char* kUsage =
     "  functions [--markdown [FILE]]\n"
     "                          list the expression functions with their parameter counts\n"
     "  schema [FILE]           write an XML Schema of definition files\n"
+    "  --version               print the version\n"
     "\n"
-    "Options of run (check and graph take the build options):\n"
+    "Build options (run, check, graph):\n"
     "  --set KEY=VALUE         application property (repeatable)\n"
     "  --property KEY=VALUE    property of the root FSM, set before it is entered (repeatable)\n"
     "  --app-path DIR          application path (default: the file's directory)\n"
     "  --xml-path DIR          directory of nested definition files below the application path (default .)\n"
     "  --profile FILE          emulation profile of the system (sets SETUPFSM_PROFILE)\n"
+    "\n"
+    "Run options (check takes --strict and --json too):\n"
     "  --answer NAME=EVENT     answer for the page NAME (name or full name; repeatable, used in order)\n"
     "  --answer PAGE.KEY=VALUE value of the input field KEY of a page (checklists: items separated by ',',\n"
     "                          licences: accept)\n"
+    "  --answers FILE          answers from a file: one NAME=EVENT or PAGE.KEY=VALUE a line, '#' comments\n"
+    "  --unattended            a page without an answer fails the run (exit status 2)\n"
+    "  --fail-on EVENT[,EVENT...]\n"
+    "                          these exit events of the flow are failures (exit status 2; repeatable)\n"
     "  --timeout SECONDS       give up after this time (exit status 4)\n"
-    "  --strict                run: missing required properties are errors, not warnings\n"
-    "  --json                  one JSON object per line on standard output\n"
-    "  --quiet                 no human output (traces still follow the filters)\n"
-    "  --trace-include RE      trace categories to show (regular expression)\n"
-    "  --trace-exclude RE      trace categories to hide (regular expression)\n"
-    "  --trace-timestamps      time stamps in front of trace lines\n"
+    "  --strict                missing required properties and broken state paths stop the run (exit 1)\n"
+    "  --json                  one JSON object per line on standard output (check: one per finding)\n"
     "\n"
-    "Exit status: 0 exit event taken, 1 build errors, 3 stalled after a fatal error, 4 timeout, 64 usage.\n";
+    "Output options (run, check, graph):\n"
+    "  --quiet                 print nothing but errors\n"
+    "  -v, --verbose           trace lines on standard error, also on a terminal\n"
+    "  --log FILE              write the trace lines to FILE\n"
+    "  --trace-include RE      trace categories to show (regular expression on the category name)\n"
+    "  --trace-exclude RE      trace categories to hide (regular expression on the category name)\n"
+    "  --trace-timestamps      time stamps in front of trace lines\n"
+    "Trace lines go to standard error when it is no terminal (unless --quiet), or with -v; check\n"
+    "shows them only with -v or --trace-include. Otherwise run keeps them in its log (--log FILE,\n"
+    "default $XDG_STATE_HOME/setupfsm/last-run.log), names the log at the end and shows its last\n"
+    "lines when the run fails; --log FILE keeps them for check and graph too.\n"
+    "\n"
+    "Exit status:\n"
+    "  0   the flow left with an exit event that is no failure; check found no error\n"
+    "  1   build errors, or errors found by check or by run --strict\n"
+    "  2   the flow left with a failure exit event, or a page could not go on without a person\n"
+    "  3   the run stalled after a fatal error\n"
+    "  4   the time-out passed\n"
+    "  64  usage error\n";
 
 struct OptionInfo {
     const char* name;
@@ -65,7 +88,8 @@ constexpr OptionInfo kOptions[] = {
     {"set", true},      {"property", true},        {"app-path", true},        {"xml-path", true},
     {"profile", true},  {"timeout", true},         {"json", false},           {"quiet", false},
     {"strict", false},  {"trace-include", true},   {"trace-exclude", true},   {"trace-timestamps", false},
-    {"answer", true},
+    {"answer", true},   {"answers", true},         {"unattended", false},     {"fail-on", true},
+    {"log", true},      {"verbose", false},
 };
 
 } // namespace
@@ -152,6 +176,8 @@ bool parseCommandOptions(const QStringList& arguments, const QStringList& allowe
     QStringList positional;
     for (int i = 0; i < arguments.size(); ++i) {
         QString arg = arguments.at(i);
+        if (arg == QLatin1String("-v"))
+            arg = QStringLiteral("--verbose");
         if (arg == QLatin1String("--")) {
             positional += arguments.mid(i + 1);
             break;
@@ -200,7 +226,23 @@ bool parseCommandOptions(const QStringList& arguments, const QStringList& allowe
         } else if (name == QLatin1String("property")) {
             o->build.properties.append(qMakePair(key, assigned));
         } else if (name == QLatin1String("answer")) {
-            o->answers.append(qMakePair(key, assigned));
+            o->policy.answers.add(key, assigned);
+        } else if (name == QLatin1String("answers")) {
+            if (!o->policy.answers.addFile(value, error))
+                return false;
+        } else if (name == QLatin1String("unattended")) {
+            o->policy.unattended = true;
+        } else if (name == QLatin1String("fail-on")) {
+            if (!o->policy.addFailOn(value, error))
+                return false;
+        } else if (name == QLatin1String("log")) {
+            if (value.isEmpty()) {
+                *error = QStringLiteral("--log needs a file name");
+                return false;
+            }
+            o->output.logFile = value;
+        } else if (name == QLatin1String("verbose")) {
+            o->output.verbose = true;
         } else if (name == QLatin1String("app-path")) {
             o->build.appPath = value;
         } else if (name == QLatin1String("xml-path")) {
@@ -223,10 +265,20 @@ bool parseCommandOptions(const QStringList& arguments, const QStringList& allowe
         } else if (name == QLatin1String("json")) {
             o->json = true;
         } else if (name == QLatin1String("quiet")) {
-            o->quiet = true;
+            o->output.quiet = true;
         } else if (name == QLatin1String("strict")) {
             o->strict = true;
-        } else if (name == QLatin1String("trace-include")) {
+        } else if (name == QLatin1String("trace-include") || name == QLatin1String("trace-exclude")) {
+            // An invalid pattern would silently hide every line.
+            const QRegularExpression re(value);
+            if (!re.isValid()) {
+                *error = QStringLiteral("--%1: '%2' is no valid regular expression: %3 (at offset %4)")
+                             .arg(name, value, re.errorString())
+                             .arg(re.patternErrorOffset());
+                return false;
+            }
+        }
+        if (name == QLatin1String("trace-include")) {
             o->traceInclude = value;
             o->traceIncludeSet = true;
         } else if (name == QLatin1String("trace-exclude")) {
@@ -235,6 +287,10 @@ bool parseCommandOptions(const QStringList& arguments, const QStringList& allowe
         } else if (name == QLatin1String("trace-timestamps")) {
             o->timestamps = true;
         }
+    }
+    if (o->output.quiet && o->output.verbose) {
+        *error = QStringLiteral("--quiet and --verbose exclude each other");
+        return false;
     }
     if (positional.size() != 1) {
         *error = positional.isEmpty() ? QStringLiteral("no definition file given")
@@ -245,16 +301,31 @@ bool parseCommandOptions(const QStringList& arguments, const QStringList& allowe
     return true;
 }
 
-void applyEnvironmentOptions(const CommandOptions& o)
+TraceOutput& traceOutput()
+{
+    static TraceOutput output;
+    return output;
+}
+
+bool applyEnvironmentOptions(const CommandOptions& o, QString* error)
 {
     if (!o.profile.isEmpty()) {
         qputenv("SETUPFSM_PROFILE", o.profile.toLocal8Bit());
         Platform::reloadProfile();
     }
     if (o.traceIncludeSet)
-        Trace::setIncludeFilter(o.traceInclude);
+        Trace::setIncludeFilter(o.traceInclude, Trace::FilterOn::Name);
     if (o.traceExcludeSet)
-        Trace::setExcludeFilter(o.traceExclude);
+        Trace::setExcludeFilter(o.traceExclude, Trace::FilterOn::Name);
     if (o.timestamps)
         Trace::setTimestamps(true);
+    TraceOutput& output = traceOutput();
+    QString warning;
+    if (!output.open(o.output, isatty(STDERR_FILENO), error, &warning))
+        return false;
+    if (!warning.isEmpty() && !o.output.quiet)
+        Cli::error(QStringLiteral("warning: ") + warning);
+    output.setEcho(&Cli::showTrace);
+    Trace::setSink([](const QString& text) { traceOutput().write(text); });
+    return true;
 }

@@ -1,16 +1,18 @@
 #pragma once
+#include "exitstatus.h"
+
 #include <QStringList>
 
 namespace Cli {
 
 // Exit statuses of the host.
 enum ExitCode {
-    ExitOk = 0,
-    ExitBuildErrors = 1,
-    ExitFailure = 2,
-    ExitStalled = 3,
-    ExitTimeout = 4,
-    ExitUsage = 64,
+    ExitOk = HostExitOk,
+    ExitBuildErrors = HostExitBuildErrors,
+    ExitFailure = HostExitFailure,
+    ExitStalled = HostExitStalled,
+    ExitTimeout = HostExitTimeout,
+    ExitUsage = HostExitUsage,
 };
 
 int main(int argc, char** argv);

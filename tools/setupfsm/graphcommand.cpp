@@ -98,10 +98,12 @@ int Cli::graphCommand(const QStringList& arguments)
     QString error;
     const QStringList allowed = {QStringLiteral("set"),     QStringLiteral("property"),      QStringLiteral("app-path"),
                                  QStringLiteral("xml-path"), QStringLiteral("profile"),       QStringLiteral("trace-include"),
-                                 QStringLiteral("trace-exclude")};
+                                 QStringLiteral("trace-exclude"), QStringLiteral("trace-timestamps"), QStringLiteral("quiet"),
+                                 QStringLiteral("verbose"), QStringLiteral("log")};
     if (!parseCommandOptions(arguments, allowed, &options, &error))
         return usageError(error);
-    applyEnvironmentOptions(options);
+    if (!applyEnvironmentOptions(options, &error))
+        return usageError(error);
     // A flow with build errors is still drawn: the picture helps to find them.
     std::unique_ptr<CFsm> fsm;
     CDiagnostics found;

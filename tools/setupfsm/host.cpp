@@ -93,29 +93,6 @@ CFsm* Host::build(const BuildOptions& options, QString* error, CDiagnostics* fou
     return fsm;
 }
 
-void Host::addAnswer(const QString& name, const QString& event)
-{
-    m_answers.append(qMakePair(name, event));
-}
-
-QString Host::takeAnswer(const QString& name, const QString& fullName)
-{
-    for (qsizetype i = 0; i < m_answers.size(); ++i) {
-        const QString& key = m_answers.at(i).first;
-        if (key == fullName || key == name)
-            return m_answers.takeAt(i).second;
-    }
-    return QString();
-}
-
-QStringList Host::unusedAnswers() const
-{
-    QStringList out;
-    for (const auto& [name, event] : m_answers)
-        out << name + QLatin1Char('=') + event;
-    return out;
-}
-
 bool splitAssignment(const QString& text, QString* key, QString* value)
 {
     const qsizetype eq = text.indexOf(QLatin1Char('='));

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/diagnostic.h"
+#include "runpolicy.h"
 
 #include <QList>
 #include <QPair>
@@ -34,12 +35,8 @@ public:
 
     CPropertyObject* applicationProperties() const { return m_appProperties.get(); }
 
-    // Scripted page answers, "NAME=EVENT", used in order.
-    void addAnswer(const QString& name, const QString& event);
-    // The next answer for a page, by its name or full name; a null string when none is left.
-    QString takeAnswer(const QString& name, const QString& fullName);
-    // The answers no page has asked for, as "NAME=EVENT".
-    QStringList unusedAnswers() const;
+    // Exit judgement, unattended mode and the scripted page answers of this run.
+    RunPolicy policy;
 
     // Human output of pages and state changes goes nowhere in quiet or JSON mode.
     bool humanOutput = true;
@@ -52,7 +49,6 @@ private:
     CStateFactory* m_hostFactory = nullptr;
     CStateFactory* m_generic = nullptr;
     std::unique_ptr<CPropertyObject> m_appProperties;
-    QList<QPair<QString, QString>> m_answers;
 };
 
 // Splits "KEY=VALUE"; false when there is no "=" or the key is empty.

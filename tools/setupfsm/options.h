@@ -1,5 +1,7 @@
 #pragma once
 #include "host.h"
+#include "runpolicy.h"
+#include "traceoutput.h"
 
 #include <QStringList>
 
@@ -9,14 +11,14 @@ struct CommandOptions {
     QString profile;
     double timeoutSeconds = 0;
     bool json = false;
-    bool quiet = false;
     bool strict = false;
     bool timestamps = false;
     QString traceInclude;
     QString traceExclude;
     bool traceIncludeSet = false;
     bool traceExcludeSet = false;
-    QList<QPair<QString, QString>> answers;
+    RunPolicy policy;               // --fail-on, --unattended, --answer, --answers
+    TraceOutput::Settings output;   // --quiet, --verbose, --log
 };
 
 // Parses the arguments of a subcommand; `allowed` names the options it accepts (without
@@ -24,5 +26,9 @@ struct CommandOptions {
 bool parseCommandOptions(const QStringList& arguments, const QStringList& allowed, CommandOptions* options,
                          QString* error);
 
-// Applies the profile and the trace settings; must run before the first trace line.
-void applyEnvironmentOptions(const CommandOptions& options);
+// Applies the profile and the trace settings and opens the trace output; must run before the
+// first trace line. False with an error text when the log cannot be written.
+bool applyEnvironmentOptions(const CommandOptions& options, QString* error);
+
+// The trace output of this command (set up by applyEnvironmentOptions).
+TraceOutput& traceOutput();

@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -24,7 +25,8 @@ const QStringList kBuildOptions = {QStringLiteral("set"),       QStringLiteral("
                                    QStringLiteral("app-path"),  QStringLiteral("xml-path"),
                                    QStringLiteral("profile"),   QStringLiteral("trace-include"),
                                    QStringLiteral("trace-exclude"), QStringLiteral("trace-timestamps"),
-                                   QStringLiteral("strict"),    QStringLiteral("quiet")};
+                                   QStringLiteral("strict"),    QStringLiteral("quiet"),
+                                   QStringLiteral("verbose"),   QStringLiteral("log")};
 
 void writeJson(const QJsonObject& object)
 {
@@ -100,6 +102,22 @@ private:
     int m_progress = 0;
 };
 
+// A person at a terminal saw no trace: a failed run shows how it ended, and every run names
+// its log. Quiet runs name the log only when they failed.
+void reportLog(const TraceOutput& traces, bool failed, bool quiet)
+{
+    QString text;
+    if (failed && !traces.toStderr() && !quiet) {
+        const QStringList tail = traces.tail();
+        if (!tail.isEmpty())
+            text += QStringLiteral("last trace lines:\n") + tail.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    }
+    if (!traces.logPath().isEmpty() && (failed || !quiet))
+        text += QStringLiteral("log: %1\n").arg(traces.logPath());
+    const QByteArray utf8 = text.toUtf8();
+    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stderr);
+}
+
 } // namespace
 
 int Cli::runCommand(const QStringList& arguments)
@@ -107,22 +125,26 @@ int Cli::runCommand(const QStringList& arguments)
     CommandOptions options;
     QString error;
     QStringList allowed = kBuildOptions;
-    allowed << QStringLiteral("timeout") << QStringLiteral("json") << QStringLiteral("answer");
+    allowed << QStringLiteral("timeout") << QStringLiteral("json") << QStringLiteral("answer") << QStringLiteral("answers")
+            << QStringLiteral("unattended") << QStringLiteral("fail-on");
     if (!parseCommandOptions(arguments, allowed, &options, &error))
         return usageError(error);
-    applyEnvironmentOptions(options);
+    options.output.runLog = true;
+    if (!applyEnvironmentOptions(options, &error))
+        return usageError(error);
 
     Host& host = Host::instance();
-    host.humanOutput = !options.quiet && !options.json;
-    for (const auto& [name, event] : options.answers)
-        host.addAnswer(name, event);
+    host.humanOutput = !options.output.quiet && !options.json;
+    host.policy = options.policy;
+    const bool quiet = options.output.quiet;
+    TraceOutput& traces = traceOutput();
 
     Console console(host.humanOutput);
     // Trace lines are shown above the progress bar.
-    Trace::setSink([&](const QString& text) { console.trace(text); });
-    struct SinkReset {
-        ~SinkReset() { Trace::setSink(&Cli::showTrace); }
-    } sinkReset;
+    traces.setEcho([&](const QString& text) { console.trace(text); });
+    struct EchoReset {
+        ~EchoReset() { traceOutput().setEcho(&Cli::showTrace); }
+    } echoReset;
 
     std::unique_ptr<CFsm> fsm;
     CDiagnostics found;
@@ -133,9 +155,16 @@ int Cli::runCommand(const QStringList& arguments)
     // A broken path may lie on a branch this run never takes: a warning, as for properties.
     found = checkFindings(fsm.get(), &CFsm::checkStatePaths, options.strict);
     found += checkFindings(fsm.get(), &CFsm::checkRequiredProperties, options.strict);
+    if (quiet)
+        found.erase(std::remove_if(found.begin(), found.end(), [](const CDiagnostic& d) { return d.severity != CDiagnostic::Error; }),
+                    found.end());
     printFindings(found);
     if (hasErrors(found))
         return ExitBuildErrors;
+    // Names are known once the tree is built; a misspelt one must not let the run guess.
+    const QString mismatch = host.policy.mismatch(fsm.get());
+    if (!mismatch.isEmpty())
+        return usageError(mismatch);
 
     CFsm* root = fsm.get();
     int status = -1;
@@ -145,8 +174,9 @@ int Cli::runCommand(const QStringList& arguments)
     PageHost& pageHost = PageHost::instance();
     pageHost.presenter = &pages;
     pageHost.takeAnswer = [&host](const QString& name, const QString& fullName) {
-        return host.takeAnswer(name, fullName);
+        return host.policy.answers.take(name, fullName);
     };
+    pageHost.unattended = host.policy.unattended;
     pageHost.chosen = [&](CPageState*, const QString& event, const QString& how) {
         console.line(QStringLiteral("-> %1 (%2)").arg(event, how));
     };
@@ -212,7 +242,9 @@ int Cli::runCommand(const QStringList& arguments)
             console.done();
             console.line(QStringLiteral("exit: %1").arg(exitEvent));
         }
-        status = Cli::ExitOk;
+        status = host.policy.exitStatus(root, exitEvent);
+        if (status != Cli::ExitOk)
+            Cli::error(QStringLiteral("the flow ended with the failure exit '%1'").arg(exitEvent));
         QCoreApplication::exit(status);
     });
 
@@ -246,8 +278,11 @@ int Cli::runCommand(const QStringList& arguments)
     root->leave();
     fsm.reset();
     // A scripted answer that no page asked for is usually a misspelt page name.
-    const QStringList unused = host.unusedAnswers();
-    if (!unused.isEmpty() && status == Cli::ExitOk)
+    const QStringList unused = host.policy.answers.unused();
+    if (!unused.isEmpty() && status == Cli::ExitOk && !quiet)
         Cli::error(QStringLiteral("warning: answers not used: %1").arg(unused.join(QStringLiteral(", "))));
-    return status < 0 ? Cli::ExitStalled : status;
+    if (status < 0)
+        status = Cli::ExitStalled;
+    reportLog(traces, status != Cli::ExitOk, quiet);
+    return status;
 }
