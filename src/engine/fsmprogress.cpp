@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -99,7 +100,9 @@ const QList<CFsm::IteratorLoop>& CFsm::iteratorLoops()
 // known only now; what is done keeps its weight, so the share done shrinks with a larger total.
 void CFsm::weighLoop(CState* entered)
 {
-    if (!isIterator(entered))
+    // Looked up in the few loops rather than by class name: this runs on every step.
+    const QList<IteratorLoop>& loops = iteratorLoops();
+    if (std::none_of(loops.cbegin(), loops.cend(), [entered](const IteratorLoop& l) { return l.iterator == entered; }))
         return;
     const int before = totalWeight();
     computeTotalWeight();
