@@ -39,8 +39,6 @@ void tst_ProfileKeys::findings_data()
     QTest::newRow("keys outside a group") << QByteArray("major=6\n") << QStringList {"unknown group [General] ignored"};
     QTest::newRow("interface group not listed") << QByteArray("[network]\ninterfaces=lan\n[network.wlan]\ntype=wireless\n")
                                                 << QStringList {"unknown group [network.wlan] ignored"};
-    QTest::newRow("unknown key of an interface") << QByteArray("[network]\ninterfaces=lan\n[network.lan]\nspeed=100\n")
-                                                 << QStringList {"unknown key \"network.lan/speed\" ignored"};
 }
 
 void tst_ProfileKeys::findings()
