@@ -17,6 +17,12 @@ CIcmpPingState::CIcmpPingState(QObject* parent, const char* name, const QDomNode
     setAction(new CActionIcmpPing(this, "actionIcmpPing"));
 }
 
+CIcmpPingState::~CIcmpPingState()
+{
+    if (action())
+        action()->stopAndWait();
+}
+
 void CIcmpPingState::initialize()
 {
     addEvents({QStringLiteral("reply"), QStringLiteral("noReply")});
@@ -29,6 +35,12 @@ CIcmpListState::CIcmpListState(QObject* parent, const char* name, const QDomNode
     : CActionState(parent, name, element)
 {
     setAction(new CActionIcmpPing(this, actionName));
+}
+
+CIcmpListState::~CIcmpListState()
+{
+    if (action())
+        action()->stopAndWait();
 }
 
 QStringList CIcmpListState::readAddresses() const

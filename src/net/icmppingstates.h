@@ -7,6 +7,8 @@ class CIcmpPingState : public CActionState {
     Q_OBJECT
 public:
     CIcmpPingState(QObject* parent, const char* name, const QDomNode& element);
+    // The job reads this state's properties: it ends before the state is taken apart.
+    ~CIcmpPingState() override;
 
     void initialize() override;
 };
@@ -17,6 +19,7 @@ class CIcmpListState : public CActionState {
     Q_OBJECT
 public:
     CIcmpListState(QObject* parent, const char* name, const QDomNode& element, const char* actionName);
+    ~CIcmpListState() override;
 
     void enter() override;
 

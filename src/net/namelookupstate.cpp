@@ -66,6 +66,12 @@ CNameLookupState::CNameLookupState(QObject* parent, const char* name, const QDom
     setAction(new CActionNameLookup(this, "actionLookupHost"));
 }
 
+CNameLookupState::~CNameLookupState()
+{
+    if (action())
+        action()->stopAndWait();
+}
+
 void CNameLookupState::initialize()
 {
     addEvents({QStringLiteral("success"), QStringLiteral("failed")});

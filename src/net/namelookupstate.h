@@ -25,6 +25,8 @@ class CNameLookupState : public CActionState {
     Q_OBJECT
 public:
     CNameLookupState(QObject* parent, const char* name, const QDomNode& element);
+    // The job reads this state's properties: it ends before the state is taken apart.
+    ~CNameLookupState() override;
 
     void initialize() override;
 };
