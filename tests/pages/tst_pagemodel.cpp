@@ -147,6 +147,7 @@ void tst_PageModel::forwardRules_data()
     QTest::newRow("required filled") << "text*:a" << QStringList{"a=x"} << "";
     QTest::newRow("required checklist none") << "checklist*:parts:x,y" << QStringList{"parts="}
                                              << "Choose at least one item of Parts.";
+    QTest::newRow("required checklist ticked") << "checklist*:parts:x,y" << QStringList{"parts=y"} << "";
     QTest::newRow("optional checklist none") << "checklist:parts:x,y" << QStringList{"parts="} << "";
     QTest::newRow("licence not accepted") << "licence:a:LICENCE" << QStringList()
                                           << "Accept the licence agreement to continue.";

@@ -244,8 +244,9 @@ QStringList PageModel::problems() const
                 out << m_licenceErrors.value(f.key);
             else if (!v.toBool())
                 out << QStringLiteral("Accept the licence agreement to continue.");
-        } else if (f.required && f.kind == PageField::Checklist && v.toStringList().isEmpty()) {
-            out << QStringLiteral("Choose at least one item of %1.").arg(f.label());
+        } else if (f.kind == PageField::Checklist) {
+            if (f.required && v.toStringList().isEmpty())
+                out << QStringLiteral("Choose at least one item of %1.").arg(f.label());
         } else if (f.required && v.toString().trimmed().isEmpty()) {
             out << QStringLiteral("%1 is required.").arg(f.label());
         }
