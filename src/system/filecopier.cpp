@@ -146,6 +146,13 @@ CFileCopier::Code CFileCopier::copy(const QString& source, const QString& destin
         code = Stopped;
         break;
     }
+    // A program copied by an installer must still run: the source's execute bits carry over,
+    // limited to whoever may read the copy (so the umask still applies).
+    const mode_t exec = inStat.st_mode & ((outStat.st_mode & 0444) >> 2);
+    if (code == Copied && exec && ::fchmod(out.get(), (outStat.st_mode & 07777) | exec) != 0) {
+        m_lastError = errno;
+        code = WriteFailed;
+    }
     if (out.close() != 0 && code == Copied) {
         m_lastError = errno;
         code = WriteFailed;

@@ -4,6 +4,7 @@
 #include "system/filecopier.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -119,6 +120,7 @@ void tst_FileCopier::copiesContent()
     const QString src = tmp.filePath(QStringLiteral("src.bin"));
     const QString dst = tmp.filePath(QStringLiteral("dst.bin"));
     QVERIFY(writeFile(src, size, 1));
+    QVERIFY(::chmod(QFile::encodeName(src).constData(), 0750) == 0);
     if (existing >= 0)
         QVERIFY(writeFile(dst, existing, 2));
 
@@ -133,6 +135,8 @@ void tst_FileCopier::copiesContent()
     QCOMPARE(copier.copy(src, dst), CFileCopier::Copied);
     QVERIFY(sameContent(src, dst));
     QCOMPARE(lastDone, size);
+    // A copied program still runs.
+    QVERIFY(QFileInfo(dst).permissions() & QFileDevice::ExeOwner);
 }
 
 void tst_FileCopier::failureCodes_data()
