@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -134,6 +136,10 @@ void tst_Wizard::installWithBackAcrossNestedFlow()
 
     QTRY_COMPARE(w.title(), QStringLiteral("Installation complete"));
     w.grab(QStringLiteral("6-finish"));
+    // The copies ran in the progress view, which named them and kept their trace lines.
+    QVERIFY(w.window.findChild<QLabel*>(QStringLiteral("stateName"))->text().startsWith(QStringLiteral("Working: main:")));
+    QVERIFY(w.window.findChild<QProgressBar*>(QStringLiteral("progress"))->value() > 50);
+    QTRY_VERIFY(w.window.findChild<QPlainTextEdit*>(QStringLiteral("detailsText"))->toPlainText().contains(QStringLiteral("copyStates")));
     QVERIFY(QFileInfo::exists(w.path(QStringLiteral("local/Suite/program/example-suite"))));
     QVERIFY(QFileInfo::exists(w.path(QStringLiteral("local/Suite/docs/guide.txt"))));
     QVERIFY(!QFileInfo::exists(w.path(QStringLiteral("local/Suite/samples"))));
