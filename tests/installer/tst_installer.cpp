@@ -84,7 +84,14 @@ void tst_Installer::installAndUninstall()
                                  "APPDATA=%1/config\n").arg(prefix.path()).toUtf8());
     profile.close();
     const QStringList before = tree(prefix.path());
-    const QStringList common = {QStringLiteral("run"), QStringLiteral("--profile"), profile.fileName(),
+    // Unattended, a page without an answer fails the run before anything is written.
+    const Run unanswered = cli({QStringLiteral("run"), QStringLiteral("--unattended"), QStringLiteral("--profile"),
+                                profile.fileName(), QStringLiteral("--answers"),
+                                QStringLiteral(SETUPFSM_EXAMPLES "/installer/answers.txt"), QStringLiteral("--answer"),
+                                QStringLiteral("licence.licence=decline"), QStringLiteral(SETUPFSM_EXAMPLES "/installer/main.xml")});
+    QVERIFY2(unanswered.status == 2 && unanswered.out.contains(QStringLiteral("Accept the licence")), qPrintable(unanswered.out));
+    QCOMPARE(tree(prefix.path()), before);
+    const QStringList common = {QStringLiteral("run"), QStringLiteral("--unattended"), QStringLiteral("--profile"), profile.fileName(),
                                 QStringLiteral("--trace-include"), QStringLiteral("^$")};
     const QString target = prefix.filePath(QStringLiteral("local/Suite"));
 

@@ -24,9 +24,10 @@ int main(int argc, char** argv)
     }
     WizardWindow window;
     WizardRun run(&window, options);
-    if (!run.start(&error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
+    int status = 1;
+    if (!run.start(&error, &status)) {
+        std::fprintf(stderr, "setupfsm-wizard: %s\n", qPrintable(error));
+        return status;
     }
     QObject::connect(&window, &WizardWindow::closed, &app, [&] { QCoreApplication::exit(run.status()); });
     window.show();

@@ -18,7 +18,8 @@ bool takesValue(const QString& name)
                                        QStringLiteral("app-path"), QStringLiteral("xml-path"),
                                        QStringLiteral("profile"), QStringLiteral("timeout"),
                                        QStringLiteral("answer"),  QStringLiteral("trace-include"),
-                                       QStringLiteral("trace-exclude")};
+                                       QStringLiteral("trace-exclude"), QStringLiteral("answers"),
+                                       QStringLiteral("fail-on")};
     return valued.contains(name);
 }
 
@@ -35,7 +36,11 @@ bool applyOption(const QString& name, const QString& value, WizardOptions* o, QS
     } else if (name == QLatin1String("property")) {
         o->build.properties.append(qMakePair(key, assigned));
     } else if (name == QLatin1String("answer")) {
-        o->answers.append(qMakePair(key, assigned));
+        o->policy.answers.add(key, assigned);
+    } else if (name == QLatin1String("answers")) {
+        return o->policy.answers.addFile(value, error);
+    } else if (name == QLatin1String("fail-on")) {
+        return o->policy.addFailOn(value, error);
     } else if (name == QLatin1String("app-path")) {
         o->build.appPath = value;
     } else if (name == QLatin1String("xml-path")) {
@@ -82,6 +87,10 @@ bool parseWizardOptions(const QStringList& arguments, WizardOptions* o, QString*
             value = name.mid(eq + 1);
             name.truncate(eq);
         }
+        if (name == QLatin1String("unattended") && eq < 0) {
+            o->policy.unattended = true;
+            continue;
+        }
         if (!takesValue(name)) {
             *error = QStringLiteral("unknown option '--%1'").arg(name);
             return false;
@@ -121,18 +130,10 @@ WizardRun::~WizardRun()
         m_root->leave();
 }
 
-QString WizardRun::takeAnswer(const QString& name, const QString& fullName)
+bool WizardRun::start(QString* error, int* status)
 {
-    for (qsizetype i = 0; i < m_options.answers.size(); ++i) {
-        const QString& key = m_options.answers.at(i).first;
-        if (key == fullName || key == name)
-            return m_options.answers.takeAt(i).second;
-    }
-    return QString();
-}
-
-bool WizardRun::start(QString* error)
-{
+    if (status)
+        *status = 1;
     if (!m_options.profile.isEmpty()) {
         qputenv("SETUPFSM_PROFILE", m_options.profile.toLocal8Bit());
         Platform::reloadProfile();
@@ -153,9 +154,20 @@ bool WizardRun::start(QString* error)
         *error = m_root->errors();
         return false;
     }
+    // A misspelt page name must not let the run guess.
+    const QString mismatch = m_options.policy.mismatch(m_root.get());
+    if (!mismatch.isEmpty()) {
+        *error = mismatch;
+        if (status)
+            *status = 64;
+        return false;
+    }
     PageHost& pages = PageHost::instance();
     pages.presenter = m_window;
-    pages.takeAnswer = [this](const QString& name, const QString& fullName) { return takeAnswer(name, fullName); };
+    pages.takeAnswer = [this](const QString& name, const QString& fullName) {
+        return m_options.policy.answers.take(name, fullName);
+    };
+    pages.unattended = m_options.policy.unattended;
     pages.unanswered = [this](CPageState*, const QString& why) { end(2, tr("Setup stopped"), why); };
     pages.badAnswer = [this](CPageState*, const QString& why) { m_window->addTrace(why); };
     connectRoot();
@@ -184,7 +196,8 @@ void WizardRun::connectRoot()
         QString text = tr("The setup ended with \"%1\".").arg(exit);
         if (!reason.isEmpty())
             text += QLatin1Char('\n') + reason;
-        end(0, tr("Setup complete"), text);
+        const int status = m_options.policy.exitStatus(root, exit);
+        end(status, status == 0 ? tr("Setup complete") : tr("Setup failed"), text);
     });
     connect(root, &CFsm::stalled, this, [this](CFsm* f, const QString& message) {
         end(3, tr("Setup failed"), tr("The setup stopped in %1: %2").arg(f->fullName(), message));

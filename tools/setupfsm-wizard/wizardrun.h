@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 #include "host.h"
+#include "runpolicy.h"
 
 #include <QObject>
 #include <QTimer>
@@ -15,7 +16,7 @@ struct WizardOptions {
     Host::BuildOptions build;
     QString profile;
     double timeoutSeconds = 0;
-    QList<QPair<QString, QString>> answers;
+    RunPolicy policy; // answers, --fail-on, --unattended
     QString traceInclude;
     QString traceExclude;
     bool traceIncludeSet = false;
@@ -27,16 +28,16 @@ bool parseWizardOptions(const QStringList& arguments, WizardOptions* options, QS
 
 // One run of a flow in the wizard window: builds the flow, lends the window to its pages,
 // follows its progress and ends with the exit statuses of `setupfsm run` (0 an exit event,
-// 2 a page that cannot go on, 3 stalled, 4 time-out).
+// 2 a failure exit or a page that cannot go on, 3 stalled, 4 time-out).
 class WizardRun : public QObject {
     Q_OBJECT
 public:
     WizardRun(WizardWindow* window, const WizardOptions& options);
     ~WizardRun() override;
 
-    // Builds the flow and enters it from the event loop; false with the error text when the
-    // definition does not build (exit status 1).
-    bool start(QString* error);
+    // Builds the flow and enters it from the event loop; false with the error text and the
+    // exit status when the definition does not build (1) or the answers name no page (64).
+    bool start(QString* error, int* status = nullptr);
     // -1 while the run goes on.
     int status() const { return m_status; }
     CFsm* root() const { return m_root.get(); }
@@ -48,7 +49,6 @@ Q_SIGNALS:
 private:
     void connectRoot();
     void end(int status, const QString& title, const QString& text);
-    QString takeAnswer(const QString& name, const QString& fullName);
 
     WizardWindow* m_window;
     WizardOptions m_options;
