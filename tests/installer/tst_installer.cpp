@@ -84,11 +84,11 @@ void tst_Installer::installAndUninstall()
                                  "APPDATA=%1/config\n").arg(prefix.path()).toUtf8());
     profile.close();
     const QStringList before = tree(prefix.path());
-    // Unattended, a page without an answer fails the run before anything is written.
+    // Unattended, a licence nobody accepted fails the run before anything is written.
     const Run unanswered = cli({QStringLiteral("run"), QStringLiteral("--unattended"), QStringLiteral("--profile"),
-                                profile.fileName(), QStringLiteral("--answers"),
-                                QStringLiteral(SETUPFSM_EXAMPLES "/installer/answers.txt"), QStringLiteral("--answer"),
-                                QStringLiteral("licence.licence=decline"), QStringLiteral(SETUPFSM_EXAMPLES "/installer/main.xml")});
+                                profile.fileName(), QStringLiteral("--answer"), QStringLiteral("welcome=next"),
+                                QStringLiteral("--answer"), QStringLiteral("licence=next"),
+                                QStringLiteral(SETUPFSM_EXAMPLES "/installer/main.xml")});
     QVERIFY2(unanswered.status == 2 && unanswered.out.contains(QStringLiteral("Accept the licence")), qPrintable(unanswered.out));
     QCOMPARE(tree(prefix.path()), before);
     const QStringList common = {QStringLiteral("run"), QStringLiteral("--unattended"), QStringLiteral("--profile"), profile.fileName(),
