@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing setupfsm needs on Debian 12, when it is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-5compat-dev libgl-dev zlib1g-dev openssl libxml2-utils pkgconf)
+packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-5compat-dev libgl-dev zlib1g-dev openssl libxml2-utils pkgconf desktop-file-utils)
 # The network tests: namespaces and addresses (iproute2), a DHCP server on the peer end
 # (dnsmasq-base: the program alone; the dnsmasq package would also start a DNS service on the
 # machine), the client the network library renews leases with, and ping for comparisons.

@@ -97,6 +97,7 @@ const OsInfo& osInfo()
             const bool namesVersion = p->contains(QStringLiteral("os/major")) || p->contains(QStringLiteral("os/minor"));
             info.platformId = profileUInt(p, "platformId", namesVersion ? 2u : info.platformId);
             info.servicePackMajor = profileUInt(p, "servicePackMajor", info.servicePackMajor);
+            info.servicePackMinor = profileUInt(p, "servicePackMinor", info.servicePackMinor);
             info.suiteMask = profileUInt(p, "suiteMask", info.suiteMask);
             info.productType = profileUInt(p, "productType", info.productType);
             info.nativeArch = profileUInt(p, "nativeArch", info.nativeArch);

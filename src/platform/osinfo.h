@@ -11,6 +11,7 @@ struct OsInfo {
     unsigned build = 0;
     unsigned platformId = 0;
     unsigned servicePackMajor = 0;
+    unsigned servicePackMinor = 0;
     unsigned suiteMask = 0;
     unsigned productType = 0;
     bool wow64 = false;          // a 32-bit process on a 64-bit system

@@ -12,7 +12,8 @@ const QSet<QString>& knownKeys(const QString& group)
     static const QSet<QString> none;
     static const QSet<QString> os {
         QStringLiteral("major"), QStringLiteral("minor"), QStringLiteral("build"), QStringLiteral("platformId"),
-        QStringLiteral("servicePackMajor"), QStringLiteral("suiteMask"), QStringLiteral("productType"),
+        QStringLiteral("servicePackMajor"), QStringLiteral("servicePackMinor"), QStringLiteral("suiteMask"),
+        QStringLiteral("productType"),
         QStringLiteral("wow64"), QStringLiteral("nativeArch"), QStringLiteral("serverR2"), QStringLiteral("name")};
     static const QSet<QString> folders {
         QStringLiteral("APP"), QStringLiteral("WINDIR"), QStringLiteral("WINSYSDIR"), QStringLiteral("WINDRIVE"),

@@ -1,4 +1,5 @@
 #include "plugin/plugin.h"
+#include "checks/registertypes.h"
 #include "engine/fsm.h"
 #include "http/registertypes.h"
 #include "net/registertypes.h"
@@ -16,6 +17,7 @@ extern "C" CStateFactory* createFactory(CStateFactory* fallback)
     registerPropertyMapTypes(factory);
     registerSystemTypes(factory);
     registerCopyTypes(factory);
+    registerCheckTypes(factory);
     registerXmlTypes(factory);
     registerHttpTypes(factory);
     registerSettingsTypes(factory);
