@@ -180,6 +180,8 @@ private:
     QString m_definitionFile;
     qint64 m_rootLine = 0;
     qint64 m_itemLine = 0; // the element being built, for messages of the calls it makes
+    qint64 m_lineOffset = 0;     // added to the lines of items read as DOM
+    qint64 m_itemLineOffset = 0; // the same for an FSM built from the element being built
     QHash<QString, qint64> m_lines;
     // States whose definition failed, and events whose written transition failed: what
     // refers to them would only repeat the first message.

@@ -25,7 +25,9 @@ thread_local const CDefinition* t_building = nullptr;
 // The section items of an FSM element: from the definition that was read for it, or, for an
 // element a host parsed itself, from the DOM. Only the direct children with the item's tag of
 // the first section element count, so deeper ones are neither taken nor searched.
-QList<CDefinitionItem> sectionItems(const QDomNode& root, const QString& section, const QString& tag)
+// Items read as DOM count their lines from the start of their document, which for an FSM
+// defined inside a state element is that element's piece of the file: `lineOffset` places them.
+QList<CDefinitionItem> sectionItems(const QDomNode& root, const QString& section, const QString& tag, qint64 lineOffset)
 {
     if (t_building && t_building->root == root) {
         if (tag == QLatin1String("state"))
@@ -34,7 +36,12 @@ QList<CDefinitionItem> sectionItems(const QDomNode& root, const QString& section
             return t_building->events;
         return t_building->transitions;
     }
-    return definitionItems(root, section, tag);
+    QList<CDefinitionItem> items = definitionItems(root, section, tag);
+    for (CDefinitionItem& item : items) {
+        if (item.line > 0)
+            item.line += lineOffset;
+    }
+    return items;
 }
 
 // Definition files may include one another, and one that includes itself, directly or through
@@ -186,9 +193,10 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
     } else if (auto* up = qobject_cast<CFsm*>(parent())) {
         m_definitionFile = up->m_definitionFile; // an FSM defined inside its parent's file
         m_rootLine = up->m_itemLine;
+        m_lineOffset = up->m_itemLineOffset;
     }
     auto loadEvents = [&] {
-        for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("events"), QStringLiteral("event"))) {
+        for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("events"), QStringLiteral("event"), m_lineOffset)) {
             const QString name = e.attribute(QStringLiteral("name"));
             m_lines.insert(lineKey('e', name), e.line);
             addEvents(QStringList {name});
@@ -225,7 +233,7 @@ void CFsm::build(CStateFactory* factory, const QDomNode& element)
 
 void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
 {
-    for (const CDefinitionItem& item : sectionItems(element, QStringLiteral("states"), QStringLiteral("state"))) {
+    for (const CDefinitionItem& item : sectionItems(element, QStringLiteral("states"), QStringLiteral("state"), m_lineOffset)) {
         const CDefinitionItem& e = item;
         const QString name = e.attribute(QStringLiteral("name"));
         const QString weight = e.attribute(QStringLiteral("weight"));
@@ -233,6 +241,9 @@ void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
         const QString file = e.attribute(QStringLiteral("file"));
         QString navigation = e.attribute(QStringLiteral("navigation"));
         m_itemLine = e.line;
+        // An FSM built from this element counts lines in its document: the file's, or the
+        // element's own piece of it, which starts at the element's line.
+        m_itemLineOffset = e.element.ownerDocument() == element.ownerDocument() ? m_lineOffset : e.line - 1;
         if (!m_lines.contains(lineKey('s', name)))
             m_lines.insert(lineKey('s', name), e.line);
 
@@ -282,7 +293,7 @@ void CFsm::loadStates(const QDomNode& element, CStateFactory* factory)
 
 void CFsm::loadTransitions(const QDomNode& element)
 {
-    for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("transitions"), QStringLiteral("transition"))) {
+    for (const CDefinitionItem& e : sectionItems(element, QStringLiteral("transitions"), QStringLiteral("transition"), m_lineOffset)) {
         const QString from = e.attribute(QStringLiteral("fromstate"));
         const QString to = e.attribute(QStringLiteral("tostate"));
         const QString toExit = e.attribute(QStringLiteral("toexit"));

@@ -12,4 +12,10 @@ void registerCopyTypes(CStateFactory* factory)
     factory->addCreator(QStringLiteral("copyRenameFiles"), &createStateOf<CCopyRenameFilesState>);
     factory->addCreator(QStringLiteral("countFiles"), &createStateOf<CCountFilesState>);
     factory->addCreator(QStringLiteral("removeFiles"), &createStateOf<CRemoveFilesState>);
+    // The files to copy are numbered from 1: copyFile1, copyFile2, ...
+    const QStringList copyFiles = {QStringLiteral("srcDir"), QStringLiteral("destDir"), QStringLiteral("copyFileN")};
+    factory->setOptionalProperties(QStringLiteral("copyFiles"), copyFiles);
+    factory->setOptionalProperties(QStringLiteral("copyRenameFiles"), copyFiles);
+    factory->setOptionalProperties(QStringLiteral("countFiles"),
+                                   {QStringLiteral("path"), QStringLiteral("filter"), QStringLiteral("sort")});
 }

@@ -15,4 +15,6 @@ void registerSystemTypes(CStateFactory* factory)
     factory->addCreator(QStringLiteral("writeFile"), &createStateOf<CWriteFileState>);
     factory->addCreator(QStringLiteral("writeTextFile"), &createStateOf<CWriteTextFileState>);
     factory->addCreator(QStringLiteral("appendToFile"), &createStateOf<CAppendToFileState>);
+    factory->setOptionalProperties(QStringLiteral("readTextFile"), {QStringLiteral("codec")});
+    factory->setOptionalProperties(QStringLiteral("writeTextFile"), {QStringLiteral("codec")});
 }

@@ -345,7 +345,8 @@ void tst_FsmLoader::findingsNameFileAndLine()
     writeFile(dir, QStringLiteral("outer.xml"),
               "<fsm>\n<states>\n  <state name='a' type='test'/>\n  <state name='bad' type='nope'/>\n"
               "  <state name='in' file='inner.xml'/>\n  <state name='gone' file='gone.xml'/>\n"
-              "  <state name='br' file='broken.xml'/>\n</states>\n<events><event name='done'/></events>\n<transitions>\n"
+              "  <state name='br' file='broken.xml'/>\n  <state name='il' type='fsm'><states>\n"
+              "    <state name='q' type='nope3'/>\n  </states></state>\n</states>\n<events><event name='done'/></events>\n<transitions>\n"
               "  <transition startstate='a'/>\n  <transition fromstate='a' event='next' tostate='bad'/>\n"
               "  <transition fromstate='bad' event='next' toexit='done'/>\n"
               "  <transition fromstate='in' event='out' tostate='zz'/>\n"
@@ -371,7 +372,9 @@ void tst_FsmLoader::findingsNameFileAndLine()
         QStringLiteral("DIR/inner.xml:3: error: FSM in: State p could not be created. No factory knows the type 'nope2'."),
         QStringLiteral("DIR/outer.xml:6: error: File gone.xml could not be opened: neither DIR/gone.xml nor DIR/gone exists"),
         QStringLiteral("DIR/broken.xml:2: error: Error parsing DIR/broken.xml on line 2, column 8: Premature end of document."),
-        QStringLiteral("DIR/outer.xml:14: error: Failed adding transition for FSM flow: from state in to state zz on event out: "
+        QStringLiteral("DIR/outer.xml:9: error: FSM il: State q could not be created. No factory knows the type 'nope3'."),
+        QStringLiteral("DIR/outer.xml:8: error: FSM il: No start transition set."),
+        QStringLiteral("DIR/outer.xml:17: error: Failed adding transition for FSM flow: from state in to state zz on event out: "
                        "To-state doesn't exist."),
     };
     QCOMPARE(got, expected);
