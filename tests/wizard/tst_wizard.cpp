@@ -80,6 +80,7 @@ private Q_SLOTS:
     void installWithBackAcrossNestedFlow();
     void licenceRefusedThenCancelled();
     void requiredFolderEmpty();
+    void failingDiskCheck();
 };
 
 void tst_Wizard::installWithBackAcrossNestedFlow()
@@ -188,6 +189,26 @@ void tst_Wizard::requiredFolderEmpty()
     QTest::keyClicks(folder, w.path(QStringLiteral("x")));
     QVERIFY(w.button(QStringLiteral("event:next"))->isEnabled());
     QVERIFY(w.problems().isEmpty());
+}
+
+void tst_Wizard::failingDiskCheck()
+{
+    Installer w({QStringLiteral("requiredKiB=999999999999")});
+    QTRY_COMPARE(w.title(), QStringLiteral("Welcome to the Example Suite Setup"));
+    w.click(QStringLiteral("event:next"));
+    QTRY_COMPARE(w.title(), QStringLiteral("Licence agreement"));
+    w.field<QCheckBox>(QStringLiteral("licence"))->setChecked(true);
+    for (const char* page : {"Installation folder", "Components", "Not enough disk space"}) {
+        w.click(QStringLiteral("event:next"));
+        QTRY_COMPARE(w.title(), QString::fromLatin1(page));
+    }
+    QVERIFY(w.window.findChild<QLabel*>(QStringLiteral("pageText"))->text().contains(QStringLiteral("999999999999 KiB")));
+    QVERIFY(w.button(QStringLiteral("back"))->isEnabled());
+    QVERIFY(!w.button(QStringLiteral("event:next")));
+    w.grab(QStringLiteral("8-no-space"));
+    w.click(QStringLiteral("cancel"));
+    QTRY_COMPARE(w.run->status(), 0);
+    QCOMPARE(w.run->root()->leaveEvent(), QStringLiteral("cancelled"));
 }
 
 QTEST_MAIN(tst_Wizard)
