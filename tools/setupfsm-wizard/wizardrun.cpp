@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -58,6 +59,14 @@ bool applyOption(const QString& name, const QString& value, WizardOptions* o, QS
             *error = QStringLiteral("--timeout needs a positive number of seconds, not '%1'").arg(value);
             return false;
         }
+    } else if ((name == QLatin1String("trace-include") || name == QLatin1String("trace-exclude"))
+               && !QRegularExpression(value).isValid()) {
+        // As in the console host: an invalid pattern would silently hide every line.
+        const QRegularExpression re(value);
+        *error = QStringLiteral("--%1: '%2' is no valid regular expression: %3 (at offset %4)")
+                     .arg(name, value, re.errorString())
+                     .arg(re.patternErrorOffset());
+        return false;
     } else if (name == QLatin1String("trace-include")) {
         o->traceInclude = value;
         o->traceIncludeSet = true;
