@@ -4,12 +4,13 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QStringList>
 
 struct CliResult {
-    int status = -1;
-    QByteArray out;
+    int status = -1; // exit code; -2 for a crash, -1 when it did not finish in time
+    QByteArray out;  // on a terminal: everything the terminal showed
     QByteArray err;
 
     QList<QJsonObject> json() const
@@ -23,9 +24,23 @@ struct CliResult {
     }
 };
 
-inline CliResult runSetupFsm(const QStringList& arguments, const QString& workingDir = QString())
+// Environment changes: a value replaces the variable, a null value removes it.
+using CliEnvironment = QMap<QString, QString>;
+
+inline CliResult runSetupFsm(const QStringList& arguments, const QString& workingDir = QString(),
+                             const CliEnvironment& environment = {})
 {
     QProcess p;
+    if (!environment.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (auto it = environment.begin(); it != environment.end(); ++it) {
+            if (it.value().isNull())
+                env.remove(it.key());
+            else
+                env.insert(it.key(), it.value());
+        }
+        p.setProcessEnvironment(env);
+    }
     p.setProgram(QStringLiteral(SETUPFSM_CLI));
     p.setArguments(arguments);
     if (!workingDir.isEmpty())

@@ -1,7 +1,7 @@
 #include "clirunner.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <cerrno>
 #include <cstdlib>
 #include <poll.h>
@@ -9,33 +9,6 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-CliResult runPiped(const QStringList& arguments, const CliEnvironment& environment)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (auto it = environment.begin(); it != environment.end(); ++it) {
-        if (it.value().isNull())
-            env.remove(it.key());
-        else
-            env.insert(it.key(), it.value());
-    }
-    p.setProcessEnvironment(env);
-    p.setProgram(QStringLiteral(SETUPFSM_CLI));
-    p.setArguments(arguments);
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start();
-    CliResult r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 CliResult runOnTerminal(const QStringList& arguments, const CliEnvironment& environment)
 {

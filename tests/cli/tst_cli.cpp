@@ -1,4 +1,5 @@
 // The command-line host end to end: the binary is run as a script author would run it.
+#include "clirun.h"
 #include "engine/simplecodec.h"
 
 #include <QJsonArray>
@@ -10,42 +11,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-struct Result {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-    QList<QJsonObject> json() const
-    {
-        QList<QJsonObject> lines;
-        for (const QByteArray& line : out.split('\n')) {
-            if (!line.trimmed().isEmpty())
-                lines << QJsonDocument::fromJson(line).object();
-        }
-        return lines;
-    }
-};
-
-Result runCli(const QStringList& arguments, const QString& workingDir = QString())
-{
-    QProcess p;
-    p.setProgram(QStringLiteral(SETUPFSM_CLI));
-    p.setArguments(arguments);
-    if (!workingDir.isEmpty())
-        p.setWorkingDirectory(workingDir);
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start();
-    Result r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 void write(const QString& path, const QByteArray& data)
 {
@@ -85,7 +50,7 @@ private slots:
     {
         QTemporaryDir target;
         const QString targetDir = target.filePath(QStringLiteral("suite"));
-        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--property"),
+        const CliResult r = runSetupFsm({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--property"),
                                  QStringLiteral("targetDir=") + targetDir, QStringLiteral("--answer"),
                                  QStringLiteral("welcome=next"), QStringLiteral("--answer"), QStringLiteral("options=next"),
                                  QStringLiteral("--answer"), QStringLiteral("confirm=pageBack"), QStringLiteral("--answer"),
@@ -135,7 +100,7 @@ private slots:
 
     void repeatedAnswersAreUsedInOrder()
     {
-        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--answer=b=again"),
+        const CliResult r = runSetupFsm({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--answer=b=again"),
                                  QStringLiteral("--answer=b=finish"), QStringLiteral("--property"), QStringLiteral("x=7"),
                                  m_dir.filePath(QStringLiteral("pages.xml"))});
         QCOMPARE(r.status, 0);
@@ -151,7 +116,7 @@ private slots:
 
     void pageBackFromFirstPageLeavesTheFlow()
     {
-        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--answer"), QStringLiteral("a=pageBack"),
+        const CliResult r = runSetupFsm({QStringLiteral("run"), QStringLiteral("--json"), QStringLiteral("--answer"), QStringLiteral("a=pageBack"),
                                  m_dir.filePath(QStringLiteral("pages.xml"))});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.json().last().value(QStringLiteral("exit")).toString(), QStringLiteral("pageBack"));
@@ -195,7 +160,7 @@ private slots:
         QTemporaryDir dir;
         write(dir.filePath(fileName), content);
         for (const QString& command : {QStringLiteral("run"), QStringLiteral("check")}) {
-            const Result r = runCli({command, dir.filePath(fileName)});
+            const CliResult r = runSetupFsm({command, dir.filePath(fileName)});
             QCOMPARE(r.status, 1);
             QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
         }
@@ -203,7 +168,7 @@ private slots:
 
     void missingFileIsABuildError()
     {
-        const Result r = runCli({QStringLiteral("run"), m_dir.filePath(QStringLiteral("absent.xml"))});
+        const CliResult r = runSetupFsm({QStringLiteral("run"), m_dir.filePath(QStringLiteral("absent.xml"))});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains("could not be opened"));
     }
@@ -304,13 +269,13 @@ private slots:
                                             {QStringLiteral("--quiet"), QStringLiteral("--trace-include"), QStringLiteral("^$")},
                                             {QStringLiteral("--json"), QStringLiteral("--trace-exclude"), QStringLiteral(".")}};
         for (const QStringList& filter : filters) {
-            const Result r = runCli(QStringList {QStringLiteral("run"), QStringLiteral("--timeout"), QStringLiteral("20")} + options
+            const CliResult r = runSetupFsm(QStringList {QStringLiteral("run"), QStringLiteral("--timeout"), QStringLiteral("20")} + options
                                     + filter + QStringList {file});
             QVERIFY2(r.status == runStatus, qPrintable(filter.join(QLatin1Char(' ')) + QStringLiteral(": status ")
                                                        + QString::number(r.status) + QLatin1Char('\n') + QString::fromUtf8(r.err)));
             QVERIFY2(r.err.contains(runMessage.toUtf8()), r.err.constData());
         }
-        const Result c = runCli({QStringLiteral("check"), file});
+        const CliResult c = runSetupFsm({QStringLiteral("check"), file});
         QCOMPARE(c.status, checkStatus);
         QVERIFY2(c.err.contains(checkMessage.toUtf8()), c.err.constData());
     }
@@ -334,7 +299,7 @@ private slots:
     void usage()
     {
         QFETCH(QStringList, arguments);
-        QCOMPARE(runCli(arguments).status, 64);
+        QCOMPARE(runSetupFsm(arguments).status, 64);
     }
 
     void scrambledRoundTripRuns()
@@ -343,14 +308,14 @@ private slots:
         const QString plain = m_dir.filePath(QStringLiteral("pages.xml"));
         const QString scrambled = dir.filePath(QStringLiteral("pages.dat"));
         const QString back = dir.filePath(QStringLiteral("back.xml"));
-        QCOMPARE(runCli({QStringLiteral("encode"), plain, scrambled}).status, 0);
-        QCOMPARE(runCli({QStringLiteral("decode"), scrambled, back}).status, 0);
+        QCOMPARE(runSetupFsm({QStringLiteral("encode"), plain, scrambled}).status, 0);
+        QCOMPARE(runSetupFsm({QStringLiteral("decode"), scrambled, back}).status, 0);
         QFile a(plain), b(back);
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(b.readAll(), a.readAll());
         // A ".xml" name that does not exist falls back to the scrambled file without extension.
         QVERIFY(QFile::copy(scrambled, dir.filePath(QStringLiteral("flow"))));
-        const Result r = runCli({QStringLiteral("run"), QStringLiteral("--json"), dir.filePath(QStringLiteral("flow.xml"))});
+        const CliResult r = runSetupFsm({QStringLiteral("run"), QStringLiteral("--json"), dir.filePath(QStringLiteral("flow.xml"))});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.json().last().value(QStringLiteral("exit")).toString(), QStringLiteral("done"));
     }
@@ -359,7 +324,7 @@ private slots:
     {
         QTemporaryDir dir;
         write(dir.filePath(QStringLiteral("u.xml")), QStringLiteral("<fsm><!-- \u20ac --></fsm>").toUtf8());
-        const Result r = runCli({QStringLiteral("encode"), dir.filePath(QStringLiteral("u.xml")), dir.filePath(QStringLiteral("u.dat"))});
+        const CliResult r = runSetupFsm({QStringLiteral("encode"), dir.filePath(QStringLiteral("u.xml")), dir.filePath(QStringLiteral("u.dat"))});
         QCOMPARE(r.status, 1);
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("u.dat"))));
     }
@@ -381,7 +346,7 @@ private slots:
         // A link into a missing folder cannot be opened for writing, yet it can be deleted.
         const QString out = dir.filePath(QStringLiteral("out"));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("missing/target")), out));
-        const Result r = runCli({command, dir.filePath(QStringLiteral("in")), out});
+        const CliResult r = runSetupFsm({command, dir.filePath(QStringLiteral("in")), out});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains("cannot write"), r.err.constData());
         QVERIFY(QFileInfo(out).isSymLink());
@@ -393,25 +358,25 @@ private slots:
         write(dir.filePath(QStringLiteral("r.xml")), R"(<fsm><states><state name="a" type="page">
             <property key="title" required="YES"/></state></states><events><event name="x"/></events>
             <transitions><transition startstate="a"/><transition fromstate="a" event="next" toexit="x"/></transitions></fsm>)");
-        Result r = runCli({QStringLiteral("check"), dir.filePath(QStringLiteral("r.xml"))});
+        CliResult r = runSetupFsm({QStringLiteral("check"), dir.filePath(QStringLiteral("r.xml"))});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains("PFC check failed for required property 'title' of state 'a' in FSM 'r'."));
-        r = runCli({QStringLiteral("check"), QStringLiteral("--set"), QStringLiteral("unused=1"), m_dir.filePath(QStringLiteral("pages.xml"))});
+        r = runSetupFsm({QStringLiteral("check"), QStringLiteral("--set"), QStringLiteral("unused=1"), m_dir.filePath(QStringLiteral("pages.xml"))});
         QCOMPARE(r.status, 0);
         // run only warns, unless strict; a quiet run shows no warning.
-        r = runCli({QStringLiteral("run"), dir.filePath(QStringLiteral("r.xml"))});
+        r = runSetupFsm({QStringLiteral("run"), dir.filePath(QStringLiteral("r.xml"))});
         QCOMPARE(r.status, 0);
         QVERIFY(r.err.contains("warning: PFC check failed"));
-        r = runCli({QStringLiteral("run"), QStringLiteral("--quiet"), dir.filePath(QStringLiteral("r.xml"))});
+        r = runSetupFsm({QStringLiteral("run"), QStringLiteral("--quiet"), dir.filePath(QStringLiteral("r.xml"))});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.err, QByteArray());
-        r = runCli({QStringLiteral("run"), QStringLiteral("--strict"), dir.filePath(QStringLiteral("r.xml"))});
+        r = runSetupFsm({QStringLiteral("run"), QStringLiteral("--strict"), dir.filePath(QStringLiteral("r.xml"))});
         QCOMPARE(r.status, 1);
     }
 
     void graphShowsNestedFsmsAsClusters()
     {
-        const Result r = runCli({QStringLiteral("graph"), QStringLiteral(SETUPFSM_EXAMPLES "/welcome/main.xml")});
+        const CliResult r = runSetupFsm({QStringLiteral("graph"), QStringLiteral(SETUPFSM_EXAMPLES "/welcome/main.xml")});
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.startsWith("digraph \"main\""));
         QVERIFY(r.out.contains("subgraph \"cluster_main:install\""));

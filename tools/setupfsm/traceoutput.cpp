@@ -6,7 +6,7 @@
 
 QString TraceOutput::defaultLogPath()
 {
-    // The base directory specification wants an absolute path; anything else is ignored.
+    // XDG base directories must be absolute; a relative XDG_STATE_HOME is ignored.
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
